@@ -1,0 +1,119 @@
+// Every stored setting of the program: where it lives, what form its text has and what a read
+// yields when the store holds nothing for it.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace kovalt::settings {
+
+// The store's two application names: the main one, and the one the output-commands viewer keeps
+// its placement under (the same name with a hyphen; its keys never mix with the main ones).
+inline constexpr std::wstring_view kMainApp = L"KOVALT";
+inline constexpr std::wstring_view kViewerApp = L"KOV-ALT";
+inline constexpr std::wstring_view kSharedSection = L"KOV-ALT-SHARED-EMAIL-SETTINGS";
+
+enum class Section {
+    Instance,  // named by the running executable's file name without extension
+    Shared,    // kSharedSection
+};
+
+enum class ValueForm {
+    Placement,  // a number of twips
+    TickState,  // 0 or 1
+    FreeText,   // anything, stored unchanged
+};
+
+struct SettingKey {
+    std::wstring_view application;
+    Section section;
+    std::wstring_view name;
+    ValueForm form;
+    std::wstring_view defaultText;
+};
+
+// The four placement keys of one window.
+struct PlacementKeys {
+    SettingKey left, top, width, height;
+};
+
+namespace detail {
+constexpr SettingKey text(std::wstring_view name, Section s = Section::Instance) {
+    return {kMainApp, s, name, ValueForm::FreeText, L""};
+}
+constexpr SettingKey tick(std::wstring_view name, std::wstring_view def,
+                          Section s = Section::Instance) {
+    return {kMainApp, s, name, ValueForm::TickState, def};
+}
+constexpr SettingKey twips(std::wstring_view app, std::wstring_view name, std::wstring_view def) {
+    return {app, Section::Instance, name, ValueForm::Placement, def};
+}
+constexpr PlacementKeys placement(std::wstring_view app, std::wstring_view left,
+                                  std::wstring_view top, std::wstring_view width,
+                                  std::wstring_view height, std::wstring_view defWidth,
+                                  std::wstring_view defHeight) {
+    return {twips(app, left, L"1000"), twips(app, top, L"1000"), twips(app, width, defWidth),
+            twips(app, height, defHeight)};
+}
+}  // namespace detail
+
+namespace keys {
+using detail::placement;
+using detail::text;
+using detail::tick;
+
+inline constexpr PlacementKeys kMainPlacement =
+    placement(kMainApp, L"MAIN_Left", L"MAIN_Top", L"MAIN_Width", L"MAIN_Height", L"2640", L"645");
+inline constexpr PlacementKeys kSettingsPlacement =
+    placement(kMainApp, L"MAIN_SETTINGS_Left", L"MAIN_SETTINGS_Top", L"MAIN_SETTINGS_Width",
+              L"MAIN_SETTINGS_Height", L"5535", L"3330");
+inline constexpr PlacementKeys kEmailMainPlacement =
+    placement(kMainApp, L"EMAIL-MAIN-SETTINGS-Left", L"EMAIL-MAIN-SETTINGS-Top",
+              L"EMAIL-MAIN-SETTINGS-Width", L"EMAIL-MAIN-SETTINGS-Height", L"9915", L"5385");
+inline constexpr PlacementKeys kEmailSharedPlacement =
+    placement(kMainApp, L"SHARED-SETTINGS-Left", L"SHARED-SETTINGS-Top",
+              L"SHARED-SETTINGS-Width", L"SHARED-SETTINGS-Height", L"9960", L"5505");
+inline constexpr PlacementKeys kOutputCommandsPlacement =
+    placement(kViewerApp, L"SINGLE_OUTPUT_COMMANDS_WINDOW-Left",
+              L"SINGLE_OUTPUT_COMMANDS_WINDOW-Top", L"SINGLE_OUTPUT_COMMANDS_WINDOW-Width",
+              L"SINGLE_OUTPUT_COMMANDS_WINDOW-Height", L"11865", L"3870");
+inline constexpr PlacementKeys kAboutPlacement = placement(
+    kMainApp, L"ABOUT_Left", L"ABOUT_Top", L"ABOUT_Width", L"ABOUT_Height", L"8025", L"2490");
+inline constexpr PlacementKeys kDonationsPlacement =
+    placement(kMainApp, L"DONATIONS_WINDOW-Left", L"DONATIONS_WINDOW-Top",
+              L"DONATIONS_WINDOW-Width", L"DONATIONS_WINDOW-Height", L"8880", L"6330");
+
+// Instance section.
+inline constexpr SettingKey PROCESS_NAME_TEXTBOX = text(L"PROCESS_NAME_TEXTBOX");
+inline constexpr SettingKey RUNNER_NAME_TEXTBOX = text(L"RUNNER_NAME_TEXTBOX");
+inline constexpr SettingKey ENABLED_TICKBOX = tick(L"ENABLED_TICKBOX", L"0");
+inline constexpr SettingKey AlwaysOnTop_TICKBOX = tick(L"AlwaysOnTop_TICKBOX", L"1");
+inline constexpr SettingKey EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX =
+    text(L"EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX");
+inline constexpr SettingKey EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX =
+    text(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX");
+
+// The eleven mailer fields, in the order every window reads and writes them. The same names
+// exist in the instance section and, with independent values, in the shared section.
+constexpr std::array<SettingKey, 11> emailFields(Section s) {
+    return {text(L"SE_HOME_TEXTBOX", s),
+            text(L"SMTP_SERVER_ADDRESS_PORT_TEXTBOX", s),
+            text(L"SMTP_USERNAME_TEXTBOX", s),
+            text(L"SMTP_PASSWORD_TEXTBOX", s),
+            text(L"SEND_FROM_ADDRESS_TEXTBOX", s),
+            text(L"SEND_TO_ADDRESS_TEXTBOX", s),
+            text(L"SEND_CC_ADDRESS_TEXTBOX", s),
+            text(L"SEND_BCC_ADDRESS_TEXTBOX", s),
+            tick(L"TLS_NO_TICKBOX", L"1", s),
+            tick(L"TLS_YES_TICKBOX", L"0", s),
+            tick(L"TLS_AUTO_TICKBOX", L"0", s)};
+}
+inline constexpr std::array<SettingKey, 11> kInstanceEmailFields = emailFields(Section::Instance);
+inline constexpr std::array<SettingKey, 11> kSharedEmailFields = emailFields(Section::Shared);
+
+inline constexpr std::array<PlacementKeys, 7> kAllPlacements = {
+    kMainPlacement,  kSettingsPlacement, kEmailMainPlacement, kEmailSharedPlacement,
+    kOutputCommandsPlacement, kAboutPlacement, kDonationsPlacement};
+}  // namespace keys
+
+}  // namespace kovalt::settings

@@ -1,0 +1,53 @@
+#include "settings/settings_store.h"
+
+#include "settings/value_text.h"
+
+namespace kovalt::settings {
+
+std::optional<std::wstring> MemoryStore::read(std::wstring_view application,
+                                              std::wstring_view section, std::wstring_view key) {
+    auto it = values_.find({std::wstring(application), std::wstring(section), std::wstring(key)});
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+}
+
+SaveResult MemoryStore::save(std::wstring_view application, std::wstring_view section,
+                             std::wstring_view key, std::wstring_view value) {
+    values_[{std::wstring(application), std::wstring(section), std::wstring(key)}] = value;
+    return {};
+}
+
+std::wstring_view InstanceSettings::sectionOf(const SettingKey& key) const {
+    return key.section == Section::Shared ? kSharedSection : std::wstring_view(instance_);
+}
+
+std::wstring InstanceSettings::text(const SettingKey& key) const {
+    auto stored = store_.read(key.application, sectionOf(key), key.name);
+    return stored ? std::move(*stored) : std::wstring(key.defaultText);
+}
+
+bool InstanceSettings::flag(const SettingKey& key) const {
+    auto value = parseNumber(text(key));
+    if (!value) value = parseNumber(key.defaultText);
+    return value && *value == 1.0;
+}
+
+int InstanceSettings::tickState(const SettingKey& key) const {
+    auto value = parseTickState(text(key));
+    return value ? *value : parseTickState(key.defaultText).value_or(0);
+}
+
+float InstanceSettings::twips(const SettingKey& key) const {
+    auto value = parseTwips(text(key));
+    return value ? *value : parseTwips(key.defaultText).value_or(0.0f);
+}
+
+SaveResult InstanceSettings::save(const SettingKey& key, std::wstring_view value) const {
+    return store_.save(key.application, sectionOf(key), key.name, value);
+}
+
+SaveResult InstanceSettings::saveTwips(const SettingKey& key, float twips) const {
+    return save(key, formatTwips(twips));
+}
+
+}  // namespace kovalt::settings

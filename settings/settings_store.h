@@ -1,0 +1,76 @@
+// The per-user store of application / section / key text values, and the typed reads every
+// window makes through it.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+#include "settings/setting_keys.h"
+
+namespace kovalt::settings {
+
+// What a save reports: 0 on success, otherwise the platform's error code, captured at once.
+struct SaveResult {
+    unsigned long error = 0;
+    bool ok() const { return error == 0; }
+};
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored text, or nothing when the application, section or key is absent (or holds a
+    // value that is not text).
+    virtual std::optional<std::wstring> read(std::wstring_view application,
+                                             std::wstring_view section,
+                                             std::wstring_view key) = 0;
+    // Creates what is missing and overwrites; visible to the next reader at once.
+    virtual SaveResult save(std::wstring_view application, std::wstring_view section,
+                            std::wstring_view key, std::wstring_view value) = 0;
+};
+
+// A store in memory, for tests of the logic around the store.
+class MemoryStore final : public SettingsStore {
+public:
+    std::optional<std::wstring> read(std::wstring_view application, std::wstring_view section,
+                                     std::wstring_view key) override;
+    SaveResult save(std::wstring_view application, std::wstring_view section,
+                    std::wstring_view key, std::wstring_view value) override;
+    size_t size() const { return values_.size(); }
+
+private:
+    std::map<std::tuple<std::wstring, std::wstring, std::wstring>, std::wstring> values_;
+};
+
+// Reads and saves of one key of the table, for one instance.
+class InstanceSettings {
+public:
+    InstanceSettings(SettingsStore& store, std::wstring instanceName)
+        : store_(store), instance_(std::move(instanceName)) {}
+
+    const std::wstring& instanceName() const { return instance_; }
+    SettingsStore& store() const { return store_; }
+
+    // The stored text, or the key's default.
+    std::wstring text(const SettingKey& key) const;
+    // A flag read outside its tick box's own window: on only when the text is the number 1.
+    // Text that is not a number reads as the key's default.
+    bool flag(const SettingKey& key) const;
+    // A tick box's value in its own window: 0 or 1; anything else reads as the default.
+    int tickState(const SettingKey& key) const;
+    // A placement number in twips; text that is not a usable number reads as the default.
+    float twips(const SettingKey& key) const;
+
+    SaveResult save(const SettingKey& key, std::wstring_view value) const;
+    SaveResult saveTwips(const SettingKey& key, float twips) const;
+
+private:
+    std::wstring_view sectionOf(const SettingKey& key) const;
+
+    SettingsStore& store_;
+    std::wstring instance_;
+};
+
+}  // namespace kovalt::settings
