@@ -1,0 +1,12 @@
+#include "monitor/alert_paths.h"
+
+namespace kovalt::monitor {
+
+std::wstring alertScriptPath(const std::wstring& programFolder, const std::wstring& instanceName,
+                             AlertKind kind) {
+    const wchar_t* ending = kind == AlertKind::Running ? L"-PROCESS-RUNNING-EMAIL.bat"
+                                                       : L"-PROCESS-STOPPED-EMAIL.bat";
+    return programFolder + L"\\BATS\\" + instanceName + ending;
+}
+
+}  // namespace kovalt::monitor

@@ -1,0 +1,14 @@
+// Where an instance's alert scripts live: program folder + "\BATS\" + instance name + a fixed
+// ending. The pieces are joined as they are, so a drive-root folder gives "C:\\BATS\...".
+#pragma once
+
+#include <string>
+
+#include "monitor/run_monitor.h"
+
+namespace kovalt::monitor {
+
+std::wstring alertScriptPath(const std::wstring& programFolder, const std::wstring& instanceName,
+                             AlertKind kind);
+
+}  // namespace kovalt::monitor

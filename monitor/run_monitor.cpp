@@ -1,0 +1,80 @@
+#include "monitor/run_monitor.h"
+
+namespace kovalt::monitor {
+
+namespace {
+constexpr unsigned long kWhite = 0xFFFFFF, kRed = 0x0000FF, kGreen = 0x00FF00, kBlack = 0x000000;
+}
+
+LookStyle styleOf(RunLook look) {
+    switch (look) {
+        case RunLook::Running: return {L"RUNNING", kGreen, kBlack};
+        case RunLook::Stopped: return {L"STOPPED", kRed, kBlack};
+        case RunLook::Initial:
+        case RunLook::NotMonitoring: break;
+    }
+    return {L"OFF", kWhite, kRed};
+}
+
+void RunMonitor::stop() {
+    runningTimer_ = false;
+    stoppedTimer_ = false;
+    alertProblem_.clear();
+    show(RunLook::NotMonitoring, L"NOT MONITORING");
+}
+
+AlertKind RunMonitor::tick(MonitorTimer timer, const std::wstring& watchedName,
+                           const ProbeResult& probe) {
+    if (probe.outcome == ProbeOutcome::Failed) {
+        status_ = L"PROCESS - " + watchedName + L" - CHECK FAILED: " + probe.reason +
+                  L" (trying again every second)";
+        refreshTooltip();
+        return AlertKind::None;
+    }
+    const bool found = probe.outcome == ProbeOutcome::Found;
+    show(found ? RunLook::Running : RunLook::Stopped,
+         L"PROCESS - " + watchedName + (found ? L" - RUNNING" : L" - STOPPED"));
+    if (timer == MonitorTimer::Running && !found) {
+        stoppedTimer_ = true;
+        runningTimer_ = false;
+        return AlertKind::Stopped;
+    }
+    if (timer == MonitorTimer::Stopped && found) {
+        runningTimer_ = true;
+        stoppedTimer_ = false;
+        return AlertKind::Running;
+    }
+    return AlertKind::None;
+}
+
+void RunMonitor::alertStarted() {
+    alertProblem_.clear();
+    refreshTooltip();
+}
+
+void RunMonitor::alertFailed(const std::wstring& scriptPath, const std::wstring& reason) {
+    alertProblem_ = L"ALERT NOT SENT - could not start " + scriptPath + L" - " + reason;
+    refreshTooltip();
+}
+
+void RunMonitor::show(RunLook look, std::wstring status) {
+    light_.look = look;
+    status_ = std::move(status);
+    refreshTooltip();
+}
+
+void RunMonitor::refreshTooltip() {
+    light_.tooltip = status_;
+    if (!alertProblem_.empty()) light_.tooltip += L"\r\n" + alertProblem_;
+}
+
+std::optional<std::wstring> processQueryText(const std::wstring& name) {
+    if (name.empty()) return std::nullopt;
+    for (wchar_t c : name)
+        if (c < 0x20 || std::wstring_view(L"\"\\/:*?<>|").find(c) != std::wstring_view::npos)
+            return std::nullopt;
+    const wchar_t quote = name.find(L'\'') == std::wstring::npos ? L'\'' : L'"';
+    return L"SELECT Name FROM Win32_Process WHERE Name=" + (quote + name) + quote;
+}
+
+}  // namespace kovalt::monitor

@@ -1,0 +1,79 @@
+// The run-state monitor's decisions: which of its two timers is on, what the run light shows,
+// and which alert script a tick must start. The window owns the real timers and the label; it
+// asks this class what to do and applies the answer.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kovalt::monitor {
+
+enum class MonitorTimer { Running, Stopped };
+
+enum class ProbeOutcome { Found, NotFound, Failed };
+
+struct ProbeResult {
+    ProbeOutcome outcome = ProbeOutcome::NotFound;
+    unsigned count = 0;   // matching processes, when the check ran
+    std::wstring reason;  // plain words, when it failed
+};
+
+enum class RunLook { Initial, Running, Stopped, NotMonitoring };
+
+enum class AlertKind { None, Running, Stopped };
+
+struct RunLight {
+    RunLook look = RunLook::Initial;
+    std::wstring tooltip;  // empty: no tooltip
+};
+
+// Caption and colours (0x00BBGGRR) of each look.
+struct LookStyle {
+    const wchar_t* caption;
+    unsigned long background;
+    unsigned long text;
+};
+LookStyle styleOf(RunLook look);
+
+class RunMonitor {
+public:
+    bool runningTimerOn() const { return runningTimer_; }
+    bool stoppedTimerOn() const { return stoppedTimer_; }
+    const RunLight& light() const { return light_; }
+
+    // Watch for a stop. The other timer and the run light are left as they are, so starting
+    // while already watching for a start leaves both timers on; whichever ticks first decides.
+    void start() { runningTimer_ = true; }
+    // Both timers off, the not-monitoring look; any earlier alert problem is forgotten.
+    void stop();
+    // Start-up with monitoring disabled: the running timer off, nothing else touched.
+    void disableAtLoad() { runningTimer_ = false; }
+
+    // One tick of one timer with the probe's answer for the watched name. Sets the run light
+    // and the timers, and returns the alert to start now. A tick whose check failed changes
+    // nothing but the tooltip, which says why; the next tick simply tries again.
+    AlertKind tick(MonitorTimer timer, const std::wstring& watchedName, const ProbeResult& probe);
+
+    // The outcome of starting the alert that tick() asked for. A failure stays on the tooltip
+    // until an alert starts again or monitoring stops, so the user can still see it later.
+    void alertStarted();
+    void alertFailed(const std::wstring& scriptPath, const std::wstring& reason);
+
+private:
+    void show(RunLook look, std::wstring status);
+    void refreshTooltip();
+
+    bool runningTimer_ = false;
+    bool stoppedTimer_ = false;
+    RunLight light_;
+    std::wstring status_;        // the tick's own line of the tooltip
+    std::wstring alertProblem_;  // why the last alert did not start
+};
+
+// "SELECT Name FROM Win32_Process WHERE Name='...'" for the watched name, or nothing when no
+// process can have that name (empty, or holding a character no file name can hold), in which
+// case the process counts as not running without asking. A name with a single quote is put in
+// double quotes, which the query language accepts, so the exact name is compared.
+std::optional<std::wstring> processQueryText(const std::wstring& name);
+
+}  // namespace kovalt::monitor
