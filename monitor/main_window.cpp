@@ -1,0 +1,160 @@
+#include "monitor/main_window.h"
+
+#include "app/resource.h"
+#include "monitor/alert_paths.h"
+#include "platform/window_stacking.h"
+#include "settings/placement.h"
+
+namespace kovalt::monitor {
+
+namespace {
+constexpr COLORREF kGreen = RGB(0, 255, 0), kBlack = RGB(0, 0, 0), kRed = RGB(255, 0, 0),
+                   kWhite = RGB(255, 255, 255);
+constexpr UINT kTickMs = 1000;
+
+HICON programIcon(int size) {
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KOVALT),
+                                           IMAGE_ICON, size, size, LR_SHARED));
+}
+}  // namespace
+
+MainWindow::MainWindow(MainServices services)
+    : services_(std::move(services)),
+      AlwaysOnTopTimer_(*this, [this] { AlwaysOnTopTimer_Timer(); }),
+      PROCESS_RUNNING_TIMER_(*this, [this] { PROCESS_RUNNING_TIMER_Timer(); }),
+      PROCESS_STOPPED_TIMER_(*this, [this] { PROCESS_STOPPED_TIMER_Timer(); }) {}
+
+bool MainWindow::open(int showCommand) {
+    ClassInfo cls{L"KOVALT_MAIN", programIcon(32), programIcon(16)};
+    if (!create(cls, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, L"KVA - ",
+                nullptr))
+        return false;
+    createControls();
+    Form_Load();
+    ::ShowWindow(hwnd(), showCommand);
+    return true;
+}
+
+void MainWindow::createControls() {
+    HWND button = addButton(TLV_BUTTON, L"", {120, 0, 375, 255}, BS_ICON);
+    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(programIcon(::GetSystemMetricsForDpi(SM_CXSMICON, dpi()))));
+
+    HWND title = addLabel(TLV_TITLE_2, L"KVA", {600, 0, 735, 255}, SS_CENTERIMAGE);
+    setColors(title, {kGreen, kBlack});
+    setFont(title, L"Arial", 8.25, true);
+
+    HWND light = addLabel(RUN_LIGHT_LABEL, L"OFF", {1440, 0, 975, 255},
+                          SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY);
+    setColors(light, {kRed, kWhite});
+    setFont(light, L"Arial", 8.25, true);
+}
+
+settings::InstanceSettings MainWindow::instanceSettings() const {
+    return settings::InstanceSettings(services_.store, services_.identity().instanceName);
+}
+
+void MainWindow::Form_Load() {
+    namespace keys = settings::keys;
+    const settings::InstanceSettings stored = instanceSettings();
+    applyPlacement(settings::readPlacement(stored, keys::kMainPlacement));
+
+    runningCommand_ = stored.text(keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX);
+    stoppedCommand_ = stored.text(keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX);
+    processName_ = stored.text(keys::PROCESS_NAME_TEXTBOX);
+    runnerName_ = stored.text(keys::RUNNER_NAME_TEXTBOX);
+    setText(L"KVA - " + runnerName_);
+
+    AlwaysOnTopTimer_.setInterval(kTickMs);
+    PROCESS_RUNNING_TIMER_.setInterval(kTickMs);
+    PROCESS_STOPPED_TIMER_.setInterval(kTickMs);
+
+    AlwaysOnTopTimer_.setEnabled(stored.flag(keys::AlwaysOnTop_TICKBOX));
+    // Nothing is probed now: the first check comes one interval after load.
+    if (stored.flag(keys::ENABLED_TICKBOX)) {
+        startMonitoring();
+    } else {
+        monitor_.disableAtLoad();
+        applyMonitorTimers();
+    }
+}
+
+void MainWindow::Form_Unload() {
+    const ui::TwipRect place = placementTwips();
+    settings::savePosition(instanceSettings(), settings::keys::kMainPlacement, place.left,
+                           place.top);
+}
+
+void MainWindow::AlwaysOnTopTimer_Timer() { platform::keepAboveForeground(hwnd()); }
+
+void MainWindow::TLV_BUTTON_Click() {
+    if (openSettings) openSettings(*this);
+}
+
+void MainWindow::startMonitoring() {
+    monitor_.start();
+    // Enabling restarts the countdown even when the timer already runs.
+    PROCESS_RUNNING_TIMER_.setEnabled(true);
+}
+
+void MainWindow::stopMonitoring() {
+    monitor_.stop();
+    applyMonitorTimers();
+    showRunLight();
+}
+
+void MainWindow::monitorTick(MonitorTimer timer) {
+    // A probe can wait inside COM, which may dispatch another timer message meanwhile; a tick
+    // must never run inside another one, or one change could send two alerts.
+    if (ticking_) return;
+    ticking_ = true;
+    const std::wstring name = processName_;
+    const AlertKind alert = monitor_.tick(timer, name, services_.probe(name));
+    showRunLight();
+    if (alert != AlertKind::None) {
+        // The path is built now, from where the program lies at this moment.
+        const platform::ProgramIdentity program = services_.identity();
+        const std::wstring path = alertScriptPath(program.folder, program.instanceName, alert);
+        const platform::StartResult started = services_.startScript(path);
+        if (started.started)
+            monitor_.alertStarted();
+        else
+            monitor_.alertFailed(path, started.reason);
+        showRunLight();
+    }
+    applyMonitorTimers();
+    ticking_ = false;
+}
+
+void MainWindow::applyMonitorTimers() {
+    if (PROCESS_STOPPED_TIMER_.enabled() != monitor_.stoppedTimerOn())
+        PROCESS_STOPPED_TIMER_.setEnabled(monitor_.stoppedTimerOn());
+    if (PROCESS_RUNNING_TIMER_.enabled() != monitor_.runningTimerOn())
+        PROCESS_RUNNING_TIMER_.setEnabled(monitor_.runningTimerOn());
+}
+
+void MainWindow::showRunLight() {
+    const RunLight& light = monitor_.light();
+    const LookStyle style = styleOf(light.look);
+    HWND label = runLight();
+    setColors(label, {style.text, style.background});
+    ::SetWindowTextW(label, style.caption);
+    setTooltip(label, light.tooltip);
+}
+
+void MainWindow::onCommand(int id, int code, HWND) {
+    if (id == TLV_BUTTON && code == BN_CLICKED) TLV_BUTTON_Click();
+}
+
+bool MainWindow::onMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    switch (msg) {
+        // Logging off ends the program without WM_CLOSE; keep the position all the same.
+        case WM_ENDSESSION:
+            if (wp) Form_Unload();
+            result = 0;
+            return true;
+        default: return false;
+    }
+}
+
+}  // namespace kovalt::monitor

@@ -1,0 +1,94 @@
+// KOVALT_MAIN: the strip that is the program. It shows the instance's display name, the run
+// light and the settings button, holds the instance's working state in hidden fields that the
+// other windows read and write, and runs the run-state monitor on its two timers.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "monitor/run_monitor.h"
+#include "platform/command_start.h"
+#include "platform/program_identity.h"
+#include "platform/ui/window.h"
+#include "settings/settings_store.h"
+
+namespace kovalt::monitor {
+
+// What the strip needs from the outside world; the program passes the real services, tests a
+// scratch registry key and folder.
+struct MainServices {
+    settings::SettingsStore& store;
+    std::function<platform::ProgramIdentity()> identity;
+    std::function<ProbeResult(const std::wstring& name)> probe;
+    std::function<platform::StartResult(const std::wstring& scriptPath)> startScript;
+};
+
+class MainWindow final : public ui::Window {
+public:
+    enum ControlId { TLV_BUTTON = 101, TLV_TITLE_2, RUN_LIGHT_LABEL };
+
+    explicit MainWindow(MainServices services);
+
+    // Creates the window, runs its load and shows it without taking the focus from others.
+    bool open(int showCommand = SW_SHOWNOACTIVATE);
+
+    // Hidden fields: the instance's in-memory state, shared with the other windows.
+    const std::wstring& processName() const { return processName_; }
+    void setProcessName(std::wstring name) { processName_ = std::move(name); }
+    const std::wstring& runnerName() const { return runnerName_; }
+    const std::wstring& runningCommand() const { return runningCommand_; }
+    const std::wstring& stoppedCommand() const { return stoppedCommand_; }
+    void setRunningCommand(std::wstring line) { runningCommand_ = std::move(line); }
+    void setStoppedCommand(std::wstring line) { stoppedCommand_ = std::move(line); }
+
+    ui::Timer& alwaysOnTopTimer() { return AlwaysOnTopTimer_; }
+    ui::Timer& processRunningTimer() { return PROCESS_RUNNING_TIMER_; }
+    ui::Timer& processStoppedTimer() { return PROCESS_STOPPED_TIMER_; }
+
+    // Watch for a stop (the stopped timer and the run light are left as they are).
+    void startMonitoring();
+    // Both timers off and the not-monitoring look.
+    void stopMonitoring();
+
+    const MainServices& services() const { return services_; }
+    HWND runLight() const { return control(RUN_LIGHT_LABEL); }
+    std::wstring runLightTooltip() const { return tooltip(runLight()); }
+
+    // Event handlers.
+    void Form_Load();
+    void Form_Unload();
+    void AlwaysOnTopTimer_Timer();
+    void PROCESS_RUNNING_TIMER_Timer() { monitorTick(MonitorTimer::Running); }
+    void PROCESS_STOPPED_TIMER_Timer() { monitorTick(MonitorTimer::Stopped); }
+    void TLV_BUTTON_Click();
+
+    // Opens the monitor settings window over the strip; set by the program.
+    std::function<void(MainWindow&)> openSettings;
+
+protected:
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void onCommand(int id, int code, HWND control) override;
+    void onClose() override { Form_Unload(); }
+
+private:
+    void createControls();
+    void monitorTick(MonitorTimer timer);
+    void showRunLight();
+    void applyMonitorTimers();
+    settings::InstanceSettings instanceSettings() const;
+
+    MainServices services_;
+    RunMonitor monitor_;
+    bool ticking_ = false;
+
+    std::wstring runnerName_;
+    std::wstring processName_;
+    std::wstring runningCommand_;
+    std::wstring stoppedCommand_;
+
+    ui::Timer AlwaysOnTopTimer_;
+    ui::Timer PROCESS_RUNNING_TIMER_;
+    ui::Timer PROCESS_STOPPED_TIMER_;
+};
+
+}  // namespace kovalt::monitor

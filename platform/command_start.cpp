@@ -1,0 +1,48 @@
+#include "platform/command_start.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win_handles.h"
+
+namespace kovalt::platform {
+
+namespace {
+StartResult failure(DWORD error) { return {false, errorText(error)}; }
+
+std::wstring systemFolder() {
+    wchar_t buffer[MAX_PATH];
+    UINT length = ::GetSystemDirectoryW(buffer, MAX_PATH);
+    return length && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+}  // namespace
+
+StartResult startBatchHidden(const std::wstring& scriptPath) {
+    // A quote cannot be part of a Windows path; one here could only break out of the quoting.
+    if (scriptPath.find(L'"') != std::wstring::npos) return failure(ERROR_INVALID_NAME);
+    DWORD attributes = ::GetFileAttributesW(scriptPath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return failure(::GetLastError());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return failure(336);  // ERROR_DIRECTORY_NOT_SUPPORTED, missing from some SDKs
+
+    // cmd.exe by its full path, so no cmd.exe in the current folder or on PATH stands in. With
+    // /c and more than two quotes, cmd strips the outer pair and keeps the inner quoting.
+    const std::wstring cmd = systemFolder() + L"\\cmd.exe";
+    std::wstring commandLine = L"\"" + cmd + L"\" /d /c \"\"" + scriptPath + L"\"\"";
+    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION raw = {};
+    if (!::CreateProcessW(cmd.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &raw))
+        return failure(::GetLastError());
+    // Not waited for: both handles are closed at once.
+    ProcessInfo started{UniqueHandle(raw.hProcess), UniqueHandle(raw.hThread), raw.dwProcessId};
+    return {true, {}};
+}
+
+}  // namespace kovalt::platform

@@ -1,0 +1,31 @@
+// The settings store on the registry: HKEY_CURRENT_USER\<root>\<application>\<section>, one
+// REG_SZ value per key, where settings written by earlier tools are found unchanged.
+#pragma once
+
+#include <string>
+
+#include "settings/settings_store.h"
+
+namespace kovalt::platform {
+
+inline constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings";
+
+class RegistryStore final : public settings::SettingsStore {
+public:
+    // Tests pass a scratch root of their own.
+    explicit RegistryStore(std::wstring root = kSettingsRoot) : root_(std::move(root)) {}
+
+    std::optional<std::wstring> read(std::wstring_view application, std::wstring_view section,
+                                     std::wstring_view key) override;
+    settings::SaveResult save(std::wstring_view application, std::wstring_view section,
+                              std::wstring_view key, std::wstring_view value) override;
+
+    const std::wstring& root() const { return root_; }
+
+private:
+    std::wstring keyPath(std::wstring_view application, std::wstring_view section) const;
+
+    std::wstring root_;
+};
+
+}  // namespace kovalt::platform

@@ -1,0 +1,342 @@
+#include "platform/ui/window.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+
+namespace kovalt::ui {
+
+namespace {
+constexpr const wchar_t* kDefaultFace = L"MS Shell Dlg 2";
+constexpr double kDefaultPoints = 8.0;
+
+BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info = {sizeof(info)};
+    if (::GetMonitorInfoW(monitor, &info)) {
+        auto* list = reinterpret_cast<std::vector<settings::MonitorArea>*>(data);
+        const RECT& b = info.rcMonitor;
+        const RECT& w = info.rcWork;
+        list->push_back({{b.left, b.top, b.right, b.bottom}, {w.left, w.top, w.right, w.bottom}});
+    }
+    return TRUE;
+}
+
+std::vector<settings::MonitorArea> monitors() {
+    std::vector<settings::MonitorArea> list;
+    ::EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+}  // namespace
+
+// ---- Timer ----------------------------------------------------------------------------------
+
+Timer::Timer(Window& owner, std::function<void()> onTick)
+    : owner_(owner), id_(owner.nextTimerId_++), onTick_(std::move(onTick)) {
+    owner_.timers_[id_] = this;
+}
+
+Timer::~Timer() {
+    if (owner_.hwnd_) ::KillTimer(owner_.hwnd_, id_);
+    owner_.timers_.erase(id_);
+}
+
+void Timer::arm() {
+    if (!owner_.hwnd_) return;
+    // SetTimer with an id already in use restarts its countdown.
+    if (enabled_ && interval_ > 0)
+        ::SetTimer(owner_.hwnd_, id_, interval_, nullptr);
+    else
+        ::KillTimer(owner_.hwnd_, id_);
+}
+
+void Timer::setEnabled(bool on) {
+    enabled_ = on;
+    arm();
+}
+
+void Timer::setInterval(UINT milliseconds) {
+    interval_ = milliseconds;
+    arm();
+}
+
+void Timer::fire() {
+    if (enabled_ && interval_ > 0 && onTick_) onTick_();
+}
+
+// ---- Window ---------------------------------------------------------------------------------
+
+Window::~Window() {
+    if (hwnd_) {
+        // The derived object is gone; no message may reach it any more.
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+UINT Window::dpi() const { return hwnd_ ? ::GetDpiForWindow(hwnd_) : 96; }
+
+std::wstring Window::controlText(HWND control) {
+    int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int copied = ::GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+bool Window::create(const ClassInfo& cls, DWORD style, DWORD exStyle, const std::wstring& caption,
+                    HWND owner) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {sizeof(wc)};
+    if (!::GetClassInfoExW(instance, cls.name, &wc)) {
+        wc = {sizeof(wc)};
+        wc.lpfnWndProc = &Window::thunk;
+        wc.hInstance = instance;
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = cls.name;
+        wc.hIcon = cls.icon;
+        wc.hIconSm = cls.smallIcon;
+        if (!::RegisterClassExW(&wc)) return false;
+    }
+    ::CreateWindowExW(exStyle, cls.name, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance, this);
+    if (!hwnd_) return false;
+    dpi_ = dpi();
+    return true;
+}
+
+LRESULT CALLBACK Window::thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    return self->handle(msg, wp, lp);
+}
+
+LRESULT Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    if (onMessage(msg, wp, lp, result)) return result;
+    switch (msg) {
+        case WM_COMMAND: onCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+        case WM_TIMER:
+            if (auto it = timers_.find(wp); it != timers_.end()) it->second->fire();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN:
+            return onCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+        case WM_DPICHANGED: onDpiChanged(HIWORD(wp), reinterpret_cast<RECT*>(lp)); return 0;
+        case WM_CLOSE:
+            if (!closed_) {
+                closed_ = true;
+                onClose();
+            }
+            return 0;  // the owner of the window's life (modal loop or program) destroys it
+        case WM_NCDESTROY: {
+            LRESULT r = ::DefWindowProcW(hwnd_, msg, wp, lp);
+            ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            closed_ = true;
+            return r;
+        }
+        default: break;
+    }
+    return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+bool Window::onMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+TwipRect Window::placementTwips() const {
+    RECT r = {};
+    ::GetWindowRect(hwnd_, &r);
+    const UINT d = dpi();
+    auto twips = [d](long pixels, long placed, float placedTwips) {
+        return pixels == placed ? placedTwips : settings::pixelsToTwips(pixels, d);
+    };
+    return {twips(r.left, placedPixels_.left, placedTwips_.left),
+            twips(r.top, placedPixels_.top, placedTwips_.top),
+            twips(r.right - r.left, placedPixels_.right - placedPixels_.left, placedTwips_.width),
+            twips(r.bottom - r.top, placedPixels_.bottom - placedPixels_.top, placedTwips_.height)};
+}
+
+void Window::applyPlacement(const TwipRect& twips) {
+    // Twice at most: moving onto a monitor of another DPI changes what the twips mean there.
+    for (int pass = 0; pass < 2; ++pass) {
+        const UINT before = dpi();
+        settings::PixelRect r = settings::bringIntoView(settings::toPixels(twips, before), monitors());
+        ::SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width(), r.height(),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        if (dpi() == before) break;
+    }
+    // Remember where these twips put the window; a window moved into view since differs.
+    placedTwips_ = twips;
+    const settings::PixelRect expected = settings::toPixels(twips, dpi());
+    placedPixels_ = {expected.left, expected.top, expected.right, expected.bottom};
+}
+
+HWND Window::addControl(const wchar_t* cls, int id, const std::wstring& text, DWORD style,
+                        const TwipRect& rect, DWORD exStyle) {
+    const UINT d = dpi();
+    settings::PixelRect r = settings::toPixels(rect, d);
+    HWND child = ::CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style,
+                                   r.left, r.top, r.width(), r.height(), hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   ::GetModuleHandleW(nullptr), nullptr);
+    if (child) {
+        placed_.push_back({child, rect});
+        setFont(child, kDefaultFace, kDefaultPoints, false);
+    }
+    return child;
+}
+
+HWND Window::addLabel(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle) {
+    return addControl(L"STATIC", id, text, SS_LEFT | SS_NOPREFIX | extraStyle, rect);
+}
+
+HWND Window::addButton(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle) {
+    return addControl(L"BUTTON", id, text, WS_TABSTOP | BS_PUSHBUTTON | extraStyle, rect);
+}
+
+void Window::setColors(HWND control, ControlColors colors) {
+    Painted& p = painted_[control];
+    if (!p.brush || p.colors.background != colors.background)
+        p.brush.reset(::CreateSolidBrush(colors.background));
+    p.colors = colors;
+    ::InvalidateRect(control, nullptr, TRUE);
+}
+
+const ControlColors* Window::colorsOf(HWND control) const {
+    auto it = painted_.find(control);
+    return it == painted_.end() ? nullptr : &it->second.colors;
+}
+
+LRESULT Window::onCtlColor(HDC dc, HWND control) {
+    auto it = painted_.find(control);
+    if (it == painted_.end()) return ::DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    ::SetTextColor(dc, it->second.colors.text);
+    ::SetBkColor(dc, it->second.colors.background);
+    return reinterpret_cast<LRESULT>(it->second.brush.get());
+}
+
+HFONT Window::fontFor(const wchar_t* face, double points, bool bold) {
+    LOGFONTW lf = {};
+    lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi_ / 72.0));
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    wcsncpy_s(lf.lfFaceName, face, _TRUNCATE);
+    return ::CreateFontIndirectW(&lf);
+}
+
+void Window::setFont(HWND control, const wchar_t* face, double points, bool bold) {
+    auto spec = std::make_unique<FontSpec>(FontSpec{face, points, bold, {}});
+    spec->font.reset(fontFor(face, points, bold));
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(spec->font.get()), TRUE);
+    fonts_[control] = std::move(spec);  // the old font is freed after the control let go of it
+}
+
+void Window::setTooltip(HWND control, const std::wstring& text) {
+    if (!tooltipWindow_) {
+        tooltipWindow_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        // Wide enough for a path; longer texts wrap, and "\r\n" starts a new line.
+        ::SendMessageW(tooltipWindow_, TTM_SETMAXTIPWIDTH, 0, 480);
+        ::SendMessageW(tooltipWindow_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+    }
+    TTTOOLINFOW info = {sizeof(info)};
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = hwnd_;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = const_cast<wchar_t*>(text.c_str());
+    TTTOOLINFOW probe = info;
+    probe.lpszText = nullptr;
+    if (!::SendMessageW(tooltipWindow_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe)))
+        ::SendMessageW(tooltipWindow_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    else
+        ::SendMessageW(tooltipWindow_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+std::wstring Window::tooltip(HWND control) const {
+    if (!tooltipWindow_) return {};
+    std::wstring buffer(4096, L'\0');
+    TTTOOLINFOW info = {sizeof(info)};
+    info.hwnd = hwnd_;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = buffer.data();
+    ::SendMessageW(tooltipWindow_, TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&info));
+    buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
+    return buffer;
+}
+
+void Window::onDpiChanged(UINT newDpi, const RECT* suggested) {
+    dpi_ = newDpi;
+    if (suggested)
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                       suggested->right - suggested->left, suggested->bottom - suggested->top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    relayout();
+}
+
+void Window::relayout() {
+    for (const Placed& p : placed_) {
+        settings::PixelRect r = settings::toPixels(p.rect, dpi_);
+        ::SetWindowPos(p.hwnd, nullptr, r.left, r.top, r.width(), r.height(),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (auto& [control, spec] : fonts_) {
+        platform::UniqueFont font(fontFor(spec->face.c_str(), spec->points, spec->bold));
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        spec->font = std::move(font);
+    }
+}
+
+// ---- Modal showing and the message loop -----------------------------------------------------
+
+void showModal(Window& window, HWND owner) {
+    if (!window.hwnd()) return;
+    if (owner) ::EnableWindow(owner, FALSE);
+    ::ShowWindow(window.hwnd(), SW_SHOW);
+    int quitCode = -1;
+    MSG msg;
+    while (window.isOpen()) {
+        BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (got == -1) break;
+        if (!::IsDialogMessageW(window.hwnd(), &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    // The owner is enabled before the window goes, so activation returns to it and not to
+    // another program's window.
+    if (owner) ::EnableWindow(owner, TRUE);
+    if (window.hwnd()) {
+        if (owner) ::SetActiveWindow(owner);
+        ::DestroyWindow(window.hwnd());
+    }
+    if (quitCode != -1) ::PostQuitMessage(quitCode);  // leave the quit for the outer loop
+}
+
+int runMessageLoop(Window& main) {
+    MSG msg;
+    while (main.isOpen()) {
+        BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(msg.wParam);
+        if (got == -1) break;
+        if (!::IsDialogMessageW(main.hwnd(), &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return 0;
+}
+
+}  // namespace kovalt::ui

@@ -1,0 +1,161 @@
+// The thin window layer: a window object behind each HWND, controls placed in twips and
+// scaled by the window's DPI, colours for labels, tooltips, timers that behave as the windows
+// expect, and modal showing over an owner whose timers keep ticking.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win_handles.h"
+#include "settings/placement.h"
+
+namespace kovalt::ui {
+
+using settings::TwipRect;
+
+class Window;
+
+// A window timer. Enabling (again) restarts the countdown; setting the interval of an enabled
+// timer restarts it with the new interval; an interval of 0 keeps it silent. A WM_TIMER that was
+// already queued when the timer went off is ignored.
+class Timer {
+public:
+    Timer(Window& owner, std::function<void()> onTick);
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+    ~Timer();
+
+    bool enabled() const { return enabled_; }
+    UINT interval() const { return interval_; }
+    void setEnabled(bool on);
+    void setInterval(UINT milliseconds);
+    // Runs the tick handler if the timer is on; what WM_TIMER does, callable by tests.
+    void fire();
+
+private:
+    friend class Window;
+    void arm();
+
+    Window& owner_;
+    UINT_PTR id_;
+    UINT interval_ = 0;
+    bool enabled_ = false;
+    std::function<void()> onTick_;
+};
+
+struct ControlColors {
+    COLORREF text;
+    COLORREF background;
+};
+
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND hwnd() const { return hwnd_; }
+    UINT dpi() const;
+
+    // Position and size of the outer window in twips at its DPI, as the store keeps them. A
+    // coordinate the window still has from applyPlacement() reads back as the twips it was
+    // given, so opening and closing a window stores the same numbers again.
+    TwipRect placementTwips() const;
+    // Places the window (outer rectangle, twips); a place off every monitor is brought back.
+    void applyPlacement(const TwipRect& twips);
+
+    std::wstring text() const { return controlText(hwnd_); }
+    void setText(const std::wstring& text) { ::SetWindowTextW(hwnd_, text.c_str()); }
+
+    // Closing the window runs onClose() first; the modal loop or the program ends after it.
+    bool isOpen() const { return hwnd_ != nullptr && !closed_; }
+    void close() { ::SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+    static std::wstring controlText(HWND control);
+
+protected:
+    struct ClassInfo {
+        const wchar_t* name;
+        HICON icon = nullptr;
+        HICON smallIcon = nullptr;
+    };
+    // Creates the window hidden, at a default place; its controls follow from the subclass.
+    bool create(const ClassInfo& cls, DWORD style, DWORD exStyle, const std::wstring& caption,
+                HWND owner);
+
+    // Control helpers: rectangles in twips of the client area.
+    HWND addControl(const wchar_t* cls, int id, const std::wstring& text, DWORD style,
+                    const TwipRect& rect, DWORD exStyle = 0);
+    HWND addLabel(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle = 0);
+    HWND addButton(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle = 0);
+    HWND control(int id) const { return ::GetDlgItem(hwnd_, id); }
+
+    void setColors(HWND control, ControlColors colors);
+    // A font given in points (8.25 for the usual bold Arial), recreated at each DPI.
+    void setFont(HWND control, const wchar_t* face, double points, bool bold);
+
+    // A tooltip for a control; empty text shows none.
+    void setTooltip(HWND control, const std::wstring& text);
+    std::wstring tooltip(HWND control) const;
+
+    // Per-message hooks. Return true when handled, with the result in `result`.
+    virtual bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    virtual void onCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    // The close event: save what must be saved. The window is destroyed after it.
+    virtual void onClose() {}
+
+public:
+    // For the colour lookup of tests: what a control is painted with.
+    const ControlColors* colorsOf(HWND control) const;
+
+private:
+    friend class Timer;
+    static LRESULT CALLBACK thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT onCtlColor(HDC dc, HWND control);
+    void onDpiChanged(UINT dpi, const RECT* suggested);
+    void relayout();
+    HFONT fontFor(const wchar_t* face, double points, bool bold);
+
+    struct Placed {
+        HWND hwnd;
+        TwipRect rect;
+    };
+    struct FontSpec {
+        std::wstring face;
+        double points;
+        bool bold;
+        platform::UniqueFont font;
+    };
+    struct Painted {
+        ControlColors colors;
+        platform::UniqueBrush brush;
+    };
+
+    HWND hwnd_ = nullptr;
+    bool closed_ = false;
+    UINT dpi_ = 96;
+    HWND tooltipWindow_ = nullptr;
+    TwipRect placedTwips_;
+    RECT placedPixels_ = {};
+    std::vector<Placed> placed_;
+    std::map<HWND, std::unique_ptr<FontSpec>> fonts_;
+    std::map<HWND, Painted> painted_;
+    std::map<UINT_PTR, Timer*> timers_;
+    UINT_PTR nextTimerId_ = 1;
+};
+
+// Shows `window` modal over `owner`: the owner takes no input until it closes, while every
+// window's timers go on ticking. Returns when the window has closed.
+void showModal(Window& window, HWND owner);
+
+// Runs the program's message loop until WM_QUIT, with dialog keyboard handling for `main`.
+int runMessageLoop(Window& main);
+
+}  // namespace kovalt::ui

@@ -1,0 +1,23 @@
+#include "platform/win_handles.h"
+
+#include <cwchar>
+
+namespace kovalt::platform {
+
+std::wstring errorText(DWORD code) {
+    wchar_t* buffer = nullptr;
+    DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text;
+    if (length && buffer) text.assign(buffer, length);
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' ||
+                             text.back() == L'.'))
+        text.pop_back();
+    wchar_t number[16];
+    std::swprintf(number, 16, L"0x%08lX", static_cast<unsigned long>(code));
+    return text.empty() ? std::wstring(L"error ") + number : text + L" (" + number + L")";
+}
+
+}  // namespace kovalt::platform

@@ -1,0 +1,120 @@
+#include "win_test_support.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace kovalt::test {
+
+std::wstring uniqueSuffix() {
+    static std::atomic<int> counter{0};
+    return std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64()) +
+           L"-" + std::to_wstring(++counter);
+}
+
+ScratchRegistry::ScratchRegistry() : store_(L"Software\\KovaltTests\\" + uniqueSuffix()) {}
+
+ScratchRegistry::~ScratchRegistry() {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, store_.root().c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, store_.root().c_str());
+}
+
+ScratchFolder::ScratchFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH];
+    DWORD length = ::GetTempPathW(MAX_PATH, temp);
+    std::wstring base(temp, length);
+    if (!base.empty() && base.back() == L'\\') base.pop_back();
+    path_ = base + L"\\" + name + L" " + uniqueSuffix();
+    makeFolder(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+    // SHFileOperation wants a double-NUL-terminated list.
+    std::wstring from = path_ + L'\0';
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&op);
+}
+
+bool fileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string readFile(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void writeFile(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+void makeFolder(const std::wstring& path) { ::CreateDirectoryW(path.c_str(), nullptr); }
+
+namespace {
+std::wstring testProgramFolder() {
+    wchar_t path[MAX_PATH * 4];
+    DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    std::wstring full(path, length);
+    return full.substr(0, full.find_last_of(L'\\'));
+}
+}  // namespace
+
+WatchedProcess::WatchedProcess(const std::wstring& folder, const std::wstring& exeName) {
+    const std::wstring target = folder + L"\\" + exeName;
+    const std::wstring source = testProgramFolder() + L"\\kovalt_test_sleeper.exe";
+    if (!::CopyFileW(source.c_str(), target.c_str(), FALSE) && !fileExists(target)) {
+        ADD_FAILURE() << "cannot copy the sleeper: " << ::GetLastError();
+        return;
+    }
+    std::wstring commandLine = L"\"" + target + L"\"";
+    STARTUPINFOW startup = {sizeof(startup)};
+    PROCESS_INFORMATION raw = {};
+    if (!::CreateProcessW(target.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr, folder.c_str(), &startup, &raw)) {
+        ADD_FAILURE() << "cannot start the sleeper: " << ::GetLastError();
+        return;
+    }
+    info_ = {platform::UniqueHandle(raw.hProcess), platform::UniqueHandle(raw.hThread),
+             raw.dwProcessId};
+}
+
+void WatchedProcess::kill() {
+    if (!info_.process) return;
+    ::TerminateProcess(info_.process.get(), 0);
+    ::WaitForSingleObject(info_.process.get(), 10000);
+    info_ = {};
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        pumpFor(std::chrono::milliseconds(20));
+    }
+}
+
+void pumpFor(std::chrono::milliseconds span) {
+    const auto end = std::chrono::steady_clock::now() + span;
+    MSG msg;
+    while (std::chrono::steady_clock::now() < end) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+}  // namespace kovalt::test

@@ -1,0 +1,67 @@
+// Scratch registry keys, scratch folders, helper processes and message pumping for the tests
+// that run under Wine (or Windows).
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "platform/registry_store.h"
+#include "platform/win_handles.h"
+
+namespace kovalt::test {
+
+// A unique text for names of keys, folders and processes of this test run.
+std::wstring uniqueSuffix();
+
+// A registry store rooted at a scratch key under HKCU, deleted with everything below it.
+class ScratchRegistry {
+public:
+    ScratchRegistry();
+    ~ScratchRegistry();
+    platform::RegistryStore& store() { return store_; }
+    const std::wstring& root() const { return store_.root(); }
+
+private:
+    platform::RegistryStore store_;
+};
+
+// A fresh folder (its name holds blanks) removed with its contents at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::wstring& name = L"kovalt test");
+    ~ScratchFolder();
+    const std::wstring& path() const { return path_; }
+    std::wstring operator/(const std::wstring& child) const { return path_ + L"\\" + child; }
+
+private:
+    std::wstring path_;
+};
+
+bool fileExists(const std::wstring& path);
+std::string readFile(const std::wstring& path);
+void writeFile(const std::wstring& path, const std::string& bytes);
+void makeFolder(const std::wstring& path);
+
+// A copy of the sleeper program started under the given executable name in `folder`.
+class WatchedProcess {
+public:
+    WatchedProcess(const std::wstring& folder, const std::wstring& exeName);
+    ~WatchedProcess() { kill(); }
+    bool running() const { return static_cast<bool>(info_.process); }
+    void kill();
+
+private:
+    platform::ProcessInfo info_;
+};
+
+// Pumps this thread's messages until the condition holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+// Pumps messages for a while (lets real timers fire).
+void pumpFor(std::chrono::milliseconds span);
+
+}  // namespace kovalt::test
