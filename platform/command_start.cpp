@@ -21,14 +21,20 @@ std::wstring systemFolder() {
 StartResult startBatchHidden(const std::wstring& scriptPath) {
     // A quote cannot be part of a Windows path; one here could only break out of the quoting.
     if (scriptPath.find(L'"') != std::wstring::npos) return failure(ERROR_INVALID_NAME);
+    // cmd.exe expands "%NAME%" even inside quotes, so such a path could name another file.
+    if (scriptPath.find(L'%') != std::wstring::npos)
+        return {false, L"the path holds a percent sign, which cmd.exe would read as a variable; "
+                       L"move the program to a folder whose path has none"};
     DWORD attributes = ::GetFileAttributesW(scriptPath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return failure(::GetLastError());
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return failure(336);  // ERROR_DIRECTORY_NOT_SUPPORTED, missing from some SDKs
 
     // cmd.exe by its full path, so no cmd.exe in the current folder or on PATH stands in. With
-    // /c and more than two quotes, cmd strips the outer pair and keeps the inner quoting.
+    // /c and more than two quotes, cmd strips the outer pair and keeps the inner quoting, in
+    // which & ( ) ^ are plain characters; /v:off keeps "!" plain even where the user turned
+    // delayed expansion on by default, and /d skips any AutoRun command.
     const std::wstring cmd = systemFolder() + L"\\cmd.exe";
-    std::wstring commandLine = L"\"" + cmd + L"\" /d /c \"\"" + scriptPath + L"\"\"";
+    std::wstring commandLine = L"\"" + cmd + L"\" /d /v:off /c \"\"" + scriptPath + L"\"\"";
     std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
     mutableLine.push_back(L'\0');
 

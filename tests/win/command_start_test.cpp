@@ -59,3 +59,19 @@ TEST(CommandStart, AMissingScriptIsReportedWithTheSystemsReason) {
     auto folderNotFile = platform::startBatchHidden(root / L"BATS");
     EXPECT_FALSE(folderNotFile.started);
 }
+
+TEST(CommandStart, PathsCmdWouldReadOtherwiseAreRefusedWithAReason) {
+    // "%OS%" is defined on every system; expanded, the path would name another folder.
+    test::ScratchFolder root(L"kovalt 100%OS% sure");
+    test::makeFolder(root / L"BATS");
+    test::writeFile(root / L"BATS\\s.bat", "echo ran> \"%~dp0ran.txt\"\r\n");
+    auto result = platform::startBatchHidden(root / L"BATS\\s.bat");
+    EXPECT_FALSE(result.started);
+    EXPECT_NE(result.reason.find(L"percent sign"), std::wstring::npos);
+    // Characters special to cmd outside quotes are plain inside them.
+    test::ScratchFolder special(L"kovalt (x86) a^b!c;d,e=f");
+    test::makeFolder(special / L"BATS");
+    test::writeFile(special / L"BATS\\s.bat", "echo ran> \"%~dp0ran.txt\"\r\n");
+    ASSERT_TRUE(platform::startBatchHidden(special / L"BATS\\s.bat").started);
+    EXPECT_TRUE(test::waitUntil([&] { return fileExists(special / L"BATS\\ran.txt"); }));
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building and testing need, from Debian's packages, when something is missing.
+# Safe to run again: it installs nothing when all is there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ googletest                   # native build and unit tests
+  mingw-w64 g++-mingw-w64-x86-64-posix               # the Windows build
+  wine wine64 xvfb xauth imagemagick                 # running it: Wine, a virtual display, screenshots
+  python3 python3-pytest python3-aiosmtpd sendemail  # end-to-end tests: harness, SMTP server, mailer
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
