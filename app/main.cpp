@@ -3,9 +3,8 @@
 #include <commctrl.h>
 
 #include "monitor/main_window.h"
-#include "platform/command_start.h"
-#include "platform/process_query.h"
 #include "platform/registry_store.h"
+#include "platform/services.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     kovalt::platform::ComInit com;
@@ -13,9 +12,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     ::InitCommonControlsEx(&controls);
 
     kovalt::platform::RegistryStore store;
-    kovalt::monitor::MainWindow main({store, kovalt::platform::currentProgram,
-                                      kovalt::platform::checkProcessRunning,
-                                      kovalt::platform::startBatchHidden});
+    kovalt::monitor::MainWindow main(kovalt::platform::realServices(store));
     // The strip never takes the focus when it starts: the user may be typing elsewhere.
     if (!main.open(showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOWNORMAL
                        ? SW_SHOWNOACTIVATE

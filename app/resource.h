@@ -2,3 +2,5 @@
 #pragma once
 
 #define IDI_KOVALT 1
+#define IDI_BROWSE 2
+#define IDI_FOLDER 3

@@ -1,4 +1,5 @@
-# Draws the Kovalt watchdog icon (16x16 + 24x24, 32-bit BMP entries) into app/kovalt.ico; run: python3 tools/make_icon.py
+# Draws the app icons (16x16 + 24x24, 32-bit BMP entries): app/kovalt.ico (Kovalt watchdog),
+# app/browse.ico (open folder + magnifier) and app/folder.ico (closed folder); run: python3 tools/make_icon.py
 import math
 import os
 import struct
@@ -13,8 +14,8 @@ def in_rounded_square(x, y, s, r):
     return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
 
 
-def sample(x, y, s):
-    """Colour (r, g, b, a) of the design at continuous point (x, y) for size s."""
+def kovalt(x, y, s):
+    """Colour (r, g, b, a) of the watchdog design at continuous point (x, y) for size s."""
     if not in_rounded_square(x, y, s, s * 0.22):
         return (0, 0, 0, 0)
     # Green "run light" disc, slightly below centre, with darker rim + highlight.
@@ -35,7 +36,74 @@ def sample(x, y, s):
     return (24, 26, 30, 255)
 
 
-def render(s):
+# --- Folder pictures: drawn on a 16-unit grid, corners snapped to whole pixels so edges stay crisp.
+LINE = (128, 88, 16, 255)            # dark ochre outline
+BACK = ((238, 196, 84), (214, 160, 46))    # folder back / closed body, top -> bottom
+FRONT = ((255, 236, 150), (246, 204, 88))  # open folder front flap, top -> bottom
+HANDLE = (56, 52, 48, 255)           # magnifier ring + handle
+STEPS = ((1, 0), (-1, 0), (0, 1), (0, -1))
+
+
+def grid(s, pts):
+    """Scale 16-grid points to size s and snap them to pixel corners."""
+    return [(int(px * s / 16 + 0.5), int(py * s / 16 + 0.5)) for px, py in pts]
+
+
+def in_poly(x, y, pts):
+    """Even-odd point-in-polygon test."""
+    inside = False
+    for (x0, y0), (x1, y1) in zip(pts, pts[1:] + pts[:1]):
+        if (y0 > y) != (y1 > y) and x < x0 + (y - y0) * (x1 - x0) / (y1 - y0):
+            inside = not inside
+    return inside
+
+
+def shade(x, y, polys, colours, top, bottom):
+    """Pixel-snapped shape made of polys: 1 px outline, vertical gradient fill; None outside it."""
+    x, y = math.floor(x) + 0.5, math.floor(y) + 0.5  # whole pixels only: crisp at 16 px
+
+    def inside(px, py):
+        return any(in_poly(px, py, p) for p in polys)
+    if not inside(x, y):
+        return None
+    if not all(inside(x + dx, y + dy) for dx, dy in STEPS):
+        return LINE
+    t = min(max((y - top) / max(bottom - top, 1), 0), 1)
+    return tuple(int(a + (b - a) * t + 0.5) for a, b in zip(*colours)) + (255,)
+
+
+def folder_back(x, y, s, right):
+    """Tabbed folder back (or whole closed folder) spanning x 1..right of the 16-grid."""
+    tab = grid(s, [(1, 2), (6, 2), (7.5, 5), (1, 5)])  # overlaps the body so they merge
+    body = grid(s, [(1, 4), (right, 4), (right, 14), (1, 14)])
+    return shade(x, y, [tab, body], BACK, body[0][1], body[2][1])
+
+
+def folder(x, y, s):
+    return folder_back(x, y, s, 15) or (0, 0, 0, 0)
+
+
+def browse(x, y, s):
+    """Open folder with a small magnifier over its bottom-right corner."""
+    k = s / 16
+    cx, cy, r = 11 * k, 10.5 * k, 3.2 * k
+    d = math.hypot(x - cx, y - cy)
+    px, py = math.floor(x), math.floor(y)
+    hx, hy = math.floor(cx + r * 0.7), math.floor(cy + r * 0.7)  # first handle pixel
+    if px - py in (hx - hy, hx - hy + 1) and hx + hy <= px + py <= 2 * s:
+        return HANDLE  # 2 px wide staircase out to the corner
+    if d <= r:
+        if d >= r - 1.1 * k:
+            return HANDLE  # lens ring
+        if math.hypot(x - cx + r * 0.3, y - cy + r * 0.3) <= r * 0.28:
+            return (255, 255, 255, 255)
+        return (196, 224, 250, 255)
+    front = grid(s, [(4, 7), (15, 7), (13, 14), (1, 14)])
+    return (shade(x, y, [front], FRONT, front[0][1], front[2][1])
+            or folder_back(x, y, s, 13) or (0, 0, 0, 0))
+
+
+def render(sample, s):
     """Return rows (top to bottom) of (r, g, b, a) pixels, supersampled."""
     rows = []
     for py in range(s):
@@ -58,9 +126,9 @@ def render(s):
     return rows
 
 
-def bmp_entry(s):
+def bmp_entry(sample, s):
     """BITMAPINFOHEADER + bottom-up BGRA pixels + bottom-up 1-bpp AND mask."""
-    rows = render(s)
+    rows = render(sample, s)
     mask_stride = ((s + 31) // 32) * 4
     xor = bytearray()
     andm = bytearray()
@@ -77,9 +145,8 @@ def bmp_entry(s):
     return header + bytes(xor) + bytes(andm)
 
 
-def main():
-    sizes = (16, 24)
-    images = [bmp_entry(s) for s in sizes]
+def write_ico(name, sample, sizes=(16, 24)):
+    images = [bmp_entry(sample, s) for s in sizes]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for s, img in zip(sizes, images):
@@ -88,10 +155,16 @@ def main():
     for img in images:
         out += img
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    path = os.path.join(root, "app", "kovalt.ico")
+    path = os.path.join(root, "app", name)
     with open(path, "wb") as f:
         f.write(out)
     print("wrote %s (%d bytes)" % (path, len(out)))
+
+
+def main():
+    write_ico("kovalt.ico", kovalt)
+    write_ico("browse.ico", browse)
+    write_ico("folder.ico", folder)
 
 
 if __name__ == "__main__":

@@ -2,12 +2,14 @@
 
 #include <commctrl.h>
 
+#include "app/resource.h"
+
 #include <cmath>
 
 namespace kovalt::ui {
 
 namespace {
-constexpr const wchar_t* kDefaultFace = L"MS Shell Dlg 2";
+constexpr const wchar_t* kDefaultFace = L"Tahoma";
 constexpr double kDefaultPoints = 8.0;
 
 BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
@@ -27,6 +29,12 @@ std::vector<settings::MonitorArea> monitors() {
     return list;
 }
 }  // namespace
+
+HICON programIcon(int size) {
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                           MAKEINTRESOURCEW(IDI_KOVALT), IMAGE_ICON, size, size,
+                                           LR_SHARED));
+}
 
 // ---- Timer ----------------------------------------------------------------------------------
 
@@ -83,22 +91,23 @@ std::wstring Window::controlText(HWND control) {
     return text;
 }
 
-bool Window::create(const ClassInfo& cls, DWORD style, DWORD exStyle, const std::wstring& caption,
-                    HWND owner) {
+bool Window::create(const wchar_t* className, DWORD style, DWORD exStyle,
+                    const std::wstring& caption, HWND owner) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW wc = {sizeof(wc)};
-    if (!::GetClassInfoExW(instance, cls.name, &wc)) {
+    if (!::GetClassInfoExW(instance, className, &wc)) {
         wc = {sizeof(wc)};
         wc.lpfnWndProc = &Window::thunk;
         wc.hInstance = instance;
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = cls.name;
-        wc.hIcon = cls.icon;
-        wc.hIconSm = cls.smallIcon;
+        wc.lpszClassName = className;
+        // Every window of the program shows the program icon.
+        wc.hIcon = programIcon(::GetSystemMetrics(SM_CXICON));
+        wc.hIconSm = programIcon(::GetSystemMetrics(SM_CXSMICON));
         if (!::RegisterClassExW(&wc)) return false;
     }
-    ::CreateWindowExW(exStyle, cls.name, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+    ::CreateWindowExW(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance, this);
     if (!hwnd_) return false;
     dpi_ = dpi();
@@ -120,7 +129,8 @@ LRESULT Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     if (onMessage(msg, wp, lp, result)) return result;
     switch (msg) {
-        case WM_COMMAND: onCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+        case WM_COMMAND: onCommandMessage(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+        case DM_GETDEFID: return defaultButton_ ? MAKELRESULT(defaultButton_, DC_HASDEFID) : 0;
         case WM_TIMER:
             if (auto it = timers_.find(wp); it != timers_.end()) it->second->fire();
             return 0;
@@ -148,6 +158,36 @@ LRESULT Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool Window::onMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+void Window::onCommandMessage(int id, int code, HWND control) {
+    // Enter and Esc arrive as IDOK and IDCANCEL from the dialog keyboard handling.
+    if (!control && id == IDOK && defaultButton_) id = defaultButton_;
+    if (!control && id == IDCANCEL) {
+        if (!cancelButton_) return;
+        id = cancelButton_;
+    }
+    if (!control && (id == defaultButton_ || id == cancelButton_)) {
+        control = this->control(id);
+        if (!::IsWindowEnabled(control)) return;
+        code = BN_CLICKED;
+    }
+    onCommand(id, code, control);
+}
+
+void Window::setControlText(int id, const std::wstring& text) {
+    if (controlText(id) != text) ::SetWindowTextW(control(id), text.c_str());
+}
+
+int Window::tickValue(int id) const {
+    return ::SendMessageW(control(id), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Window::setTickValue(int id, int value) {
+    value = value ? 1 : 0;
+    if (tickValue(id) == value) return;
+    ::SendMessageW(control(id), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    onCommand(id, BN_CLICKED, control(id));
+}
 
 TwipRect Window::placementTwips() const {
     RECT r = {};
@@ -197,7 +237,20 @@ HWND Window::addLabel(int id, const std::wstring& text, const TwipRect& rect, DW
 }
 
 HWND Window::addButton(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle) {
-    return addControl(L"BUTTON", id, text, WS_TABSTOP | BS_PUSHBUTTON | extraStyle, rect);
+    return addControl(L"BUTTON", id, text, WS_TABSTOP | extraStyle, rect);
+}
+
+HWND Window::addTextBox(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle) {
+    return addControl(L"EDIT", id, text, WS_TABSTOP | ES_AUTOHSCROLL | extraStyle, rect,
+                      WS_EX_CLIENTEDGE);
+}
+
+HWND Window::addTickBox(int id, const std::wstring& text, const TwipRect& rect) {
+    return addControl(L"BUTTON", id, text, WS_TABSTOP | BS_AUTOCHECKBOX, rect);
+}
+
+HWND Window::addLine(int id, const TwipRect& rect) {
+    return addControl(L"STATIC", id, L"", SS_ETCHEDHORZ, rect);
 }
 
 void Window::setColors(HWND control, ControlColors colors) {

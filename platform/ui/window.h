@@ -80,13 +80,9 @@ public:
     static std::wstring controlText(HWND control);
 
 protected:
-    struct ClassInfo {
-        const wchar_t* name;
-        HICON icon = nullptr;
-        HICON smallIcon = nullptr;
-    };
-    // Creates the window hidden, at a default place; its controls follow from the subclass.
-    bool create(const ClassInfo& cls, DWORD style, DWORD exStyle, const std::wstring& caption,
+    // Creates the window of the given class hidden, at a default place; its controls follow
+    // from the subclass.
+    bool create(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& caption,
                 HWND owner);
 
     // Control helpers: rectangles in twips of the client area.
@@ -94,7 +90,25 @@ protected:
                     const TwipRect& rect, DWORD exStyle = 0);
     HWND addLabel(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle = 0);
     HWND addButton(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle = 0);
+    HWND addTextBox(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle = 0);
+    HWND addTickBox(int id, const std::wstring& text, const TwipRect& rect);
+    HWND addLine(int id, const TwipRect& rect);
+    // Enter presses the default button and Esc the cancel button, as in a dialog.
+    void setDefaultButton(int id) { defaultButton_ = id; }
+    void setCancelButton(int id) { cancelButton_ = id; }
+
+public:
     HWND control(int id) const { return ::GetDlgItem(hwnd_, id); }
+    std::wstring controlText(int id) const { return controlText(control(id)); }
+    // Sets a control's text; a text box whose text changes reports the change (EN_CHANGE) as
+    // typing would. Setting the text it already has does nothing.
+    void setControlText(int id, const std::wstring& text);
+    // A tick box's value, 0 or 1. Setting a new value runs its click handler at once, nested,
+    // as the user's click would; setting the value it has runs nothing.
+    int tickValue(int id) const;
+    void setTickValue(int id, int value);
+
+protected:
 
     void setColors(HWND control, ControlColors colors);
     // A font given in points (8.25 for the usual bold Arial), recreated at each DPI.
@@ -118,6 +132,7 @@ private:
     friend class Timer;
     static LRESULT CALLBACK thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    void onCommandMessage(int id, int code, HWND control);
     LRESULT onCtlColor(HDC dc, HWND control);
     void onDpiChanged(UINT dpi, const RECT* suggested);
     void relayout();
@@ -149,7 +164,12 @@ private:
     std::map<HWND, Painted> painted_;
     std::map<UINT_PTR, Timer*> timers_;
     UINT_PTR nextTimerId_ = 1;
+    int defaultButton_ = 0;
+    int cancelButton_ = 0;
 };
+
+// The program icon at the given size in pixels (shared, never freed).
+HICON programIcon(int size);
 
 // Shows `window` modal over `owner`: the owner takes no input until it closes, while every
 // window's timers go on ticking. Returns when the window has closed.

@@ -6,14 +6,7 @@
 using namespace kovalt;
 using test::fileExists;
 
-namespace {
-std::string narrow(const std::wstring& w) {
-    int n = ::WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string s(n > 0 ? n - 1 : 0, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-    return s;
-}
-}  // namespace
+using test::narrow;
 
 TEST(CommandStart, RunsABatchFileHiddenFromAFolderWithBlanksWithoutWaiting) {
     test::ScratchFolder root(L"kovalt R&D folder");

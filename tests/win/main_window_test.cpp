@@ -9,45 +9,11 @@ using namespace std::chrono_literals;
 using monitor::MainWindow;
 
 namespace {
-std::string narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+using test::narrow;
 
-class MainWindowTest : public testing::Test {
+class MainWindowTest : public testing::Test, public test::InstanceFixture {
 protected:
-    test::ScratchRegistry registry;
-    test::ScratchFolder program{L"kovalt program"};
-    std::vector<std::wstring> started;
-
-    void seed(const wchar_t* key, const std::wstring& value) {
-        registry.store().save(L"KOVALT", L"WATCH1", key, value);
-    }
-    std::optional<std::wstring> stored(const wchar_t* key) {
-        return registry.store().read(L"KOVALT", L"WATCH1", key);
-    }
-    std::unique_ptr<MainWindow> open() {
-        auto w = std::make_unique<MainWindow>(monitor::MainServices{
-            registry.store(),
-            [this] { return platform::ProgramIdentity{program.path(), L"WATCH1"}; },
-            platform::checkProcessRunning,
-            [this](const std::wstring& path) {
-                started.push_back(path);
-                return platform::startBatchHidden(path);
-            }});
-        EXPECT_TRUE(w->open());
-        return w;
-    }
-    // BATS with two scripts that each append a line to their own marker file.
-    void writeScripts() {
-        test::makeFolder(program / L"BATS");
-        for (const char* kind : {"RUNNING", "STOPPED"}) {
-            std::wstring wkind(kind, kind + strlen(kind));
-            test::writeFile(program / (L"BATS\\WATCH1-PROCESS-" + wkind + L"-EMAIL.bat"),
-                            std::string("echo ") + kind + ">> \"" + narrow(program.path()) +
-                                "\\" + kind + ".txt\"\r\n");
-        }
-    }
-    std::string marker(const wchar_t* kind) {
-        return test::readFile(program / (std::wstring(kind) + L".txt"));
-    }
+    std::unique_ptr<MainWindow> open() { return openMain(); }
 };
 
 RECT outerRect(HWND hwnd) {

@@ -1,9 +1,12 @@
 #include "win_test_support.h"
 
+#include "platform/process_query.h"
+
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -115,6 +118,55 @@ void pumpFor(std::chrono::milliseconds span) {
         }
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+platform::AppServices InstanceFixture::services() {
+    return {registry.store(),
+            [this] { return platform::ProgramIdentity{programFolder, L"WATCH1"}; },
+            platform::checkProcessRunning,
+            [this](const std::wstring& path) {
+                started.push_back(path);
+                return platform::startBatchHidden(path);
+            },
+            [this](HWND, const platform::FileDialogRequest& request) {
+                fileDialogRequests.push_back(request);
+                return fileDialogAnswer;
+            }};
+}
+
+void InstanceFixture::seed(const wchar_t* key, const std::wstring& value) {
+    registry.store().save(L"KOVALT", L"WATCH1", key, value);
+}
+
+std::optional<std::wstring> InstanceFixture::stored(const wchar_t* key) {
+    return registry.store().read(L"KOVALT", L"WATCH1", key);
+}
+
+std::unique_ptr<monitor::MainWindow> InstanceFixture::openMain() {
+    auto w = std::make_unique<monitor::MainWindow>(services());
+    EXPECT_TRUE(w->open());
+    return w;
+}
+
+void InstanceFixture::writeScripts() {
+    makeFolder(program / L"BATS");
+    for (const char* kind : {"RUNNING", "STOPPED"}) {
+        std::wstring wkind(kind, kind + strlen(kind));
+        writeFile(program / (L"BATS\\WATCH1-PROCESS-" + wkind + L"-EMAIL.bat"),
+                  std::string("echo ") + kind + ">> \"" + narrow(program.path()) + "\\" + kind +
+                      ".txt\"\r\n");
+    }
+}
+
+std::string InstanceFixture::marker(const wchar_t* kind) {
+    return readFile(program / (std::wstring(kind) + L".txt"));
+}
+
+std::string narrow(const std::wstring& text) {
+    int n = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string s(n > 0 ? n - 1 : 0, '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, s.data(), n, nullptr, nullptr);
+    return s;
 }
 
 }  // namespace kovalt::test

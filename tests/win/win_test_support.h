@@ -8,7 +8,9 @@
 #include <functional>
 #include <string>
 
+#include "monitor/main_window.h"
 #include "platform/registry_store.h"
+#include "platform/services.h"
 #include "platform/win_handles.h"
 
 namespace kovalt::test {
@@ -63,5 +65,27 @@ bool waitUntil(const std::function<bool()>& condition,
 
 // Pumps messages for a while (lets real timers fire).
 void pumpFor(std::chrono::milliseconds span);
+
+// One instance "WATCH1" in a scratch program folder with a scratch settings store; the real
+// probe and script start (every start is recorded); the file dialog answers what the test says.
+class InstanceFixture {
+public:
+    ScratchRegistry registry;
+    ScratchFolder program{L"kovalt program"};
+    std::wstring programFolder = program.path();  // where the running program says it lies
+    std::vector<std::wstring> started;
+    std::optional<std::wstring> fileDialogAnswer;
+    std::vector<platform::FileDialogRequest> fileDialogRequests;
+
+    platform::AppServices services();
+    void seed(const wchar_t* key, const std::wstring& value);
+    std::optional<std::wstring> stored(const wchar_t* key);
+    std::unique_ptr<monitor::MainWindow> openMain();
+    // BATS with two scripts that each append a line to RUNNING.txt or STOPPED.txt.
+    void writeScripts();
+    std::string marker(const wchar_t* kind);
+};
+
+std::string narrow(const std::wstring& text);
 
 }  // namespace kovalt::test

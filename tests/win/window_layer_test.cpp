@@ -10,7 +10,7 @@ namespace {
 class PlainWindow : public ui::Window {
 public:
     bool open(HWND owner = nullptr) {
-        return create({L"KOVALT_TEST_WINDOW"}, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0,
+        return create(L"KOVALT_TEST_WINDOW", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0,
                       L"test", owner);
     }
     using Window::addLabel;
