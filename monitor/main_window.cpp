@@ -1,6 +1,6 @@
 #include "monitor/main_window.h"
 
-#include "app/resource.h"
+#include "instance/settings_window.h"
 #include "monitor/alert_paths.h"
 #include "platform/window_stacking.h"
 #include "settings/placement.h"
@@ -11,22 +11,16 @@ namespace {
 constexpr COLORREF kGreen = RGB(0, 255, 0), kBlack = RGB(0, 0, 0), kRed = RGB(255, 0, 0),
                    kWhite = RGB(255, 255, 255);
 constexpr UINT kTickMs = 1000;
-
-HICON programIcon(int size) {
-    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KOVALT),
-                                           IMAGE_ICON, size, size, LR_SHARED));
-}
 }  // namespace
 
-MainWindow::MainWindow(MainServices services)
+MainWindow::MainWindow(platform::AppServices services)
     : services_(std::move(services)),
       AlwaysOnTopTimer_(*this, [this] { AlwaysOnTopTimer_Timer(); }),
       PROCESS_RUNNING_TIMER_(*this, [this] { PROCESS_RUNNING_TIMER_Timer(); }),
       PROCESS_STOPPED_TIMER_(*this, [this] { PROCESS_STOPPED_TIMER_Timer(); }) {}
 
 bool MainWindow::open(int showCommand) {
-    ClassInfo cls{L"KOVALT_MAIN", programIcon(32), programIcon(16)};
-    if (!create(cls, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, L"KVA - ",
+    if (!create(L"KOVALT_MAIN", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, L"KVA - ",
                 nullptr))
         return false;
     createControls();
@@ -38,7 +32,7 @@ bool MainWindow::open(int showCommand) {
 void MainWindow::createControls() {
     HWND button = addButton(TLV_BUTTON, L"", {120, 0, 375, 255}, BS_ICON);
     ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON,
-                   reinterpret_cast<LPARAM>(programIcon(::GetSystemMetricsForDpi(SM_CXSMICON, dpi()))));
+                   reinterpret_cast<LPARAM>(ui::programIcon(::GetSystemMetricsForDpi(SM_CXSMICON, dpi()))));
 
     HWND title = addLabel(TLV_TITLE_2, L"KVA", {600, 0, 735, 255}, SS_CENTERIMAGE);
     setColors(title, {kGreen, kBlack});
@@ -88,7 +82,15 @@ void MainWindow::Form_Unload() {
 void MainWindow::AlwaysOnTopTimer_Timer() { platform::keepAboveForeground(hwnd()); }
 
 void MainWindow::TLV_BUTTON_Click() {
-    if (openSettings) openSettings(*this);
+    if (settingsWindow_) return;
+    // Created afresh at each opening, so it loads from the store again; the strip's timers
+    // keep ticking while it is open.
+    instance::SettingsWindow settings(*this);
+    if (!settings.open()) return;
+    if (onSettingsWindow) onSettingsWindow(settings);
+    settingsWindow_ = &settings;
+    ui::showModal(settings, hwnd());
+    settingsWindow_ = nullptr;
 }
 
 void MainWindow::startMonitoring() {

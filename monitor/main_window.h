@@ -7,27 +7,20 @@
 #include <string>
 
 #include "monitor/run_monitor.h"
-#include "platform/command_start.h"
-#include "platform/program_identity.h"
+#include "platform/services.h"
 #include "platform/ui/window.h"
-#include "settings/settings_store.h"
+
+namespace kovalt::instance {
+class SettingsWindow;
+}
 
 namespace kovalt::monitor {
-
-// What the strip needs from the outside world; the program passes the real services, tests a
-// scratch registry key and folder.
-struct MainServices {
-    settings::SettingsStore& store;
-    std::function<platform::ProgramIdentity()> identity;
-    std::function<ProbeResult(const std::wstring& name)> probe;
-    std::function<platform::StartResult(const std::wstring& scriptPath)> startScript;
-};
 
 class MainWindow final : public ui::Window {
 public:
     enum ControlId { TLV_BUTTON = 101, TLV_TITLE_2, RUN_LIGHT_LABEL };
 
-    explicit MainWindow(MainServices services);
+    explicit MainWindow(platform::AppServices services);
 
     // Creates the window, runs its load and shows it without taking the focus from others.
     bool open(int showCommand = SW_SHOWNOACTIVATE);
@@ -50,7 +43,11 @@ public:
     // Both timers off and the not-monitoring look.
     void stopMonitoring();
 
-    const MainServices& services() const { return services_; }
+    const platform::AppServices& services() const { return services_; }
+    // The instance's settings, under the name the executable has now.
+    settings::InstanceSettings instanceSettings() const;
+    // The monitor settings window while it is open over the strip, else null.
+    instance::SettingsWindow* openSettingsWindow() const { return settingsWindow_; }
     HWND runLight() const { return control(RUN_LIGHT_LABEL); }
     std::wstring runLightTooltip() const { return tooltip(runLight()); }
 
@@ -62,8 +59,8 @@ public:
     void PROCESS_STOPPED_TIMER_Timer() { monitorTick(MonitorTimer::Stopped); }
     void TLV_BUTTON_Click();
 
-    // Opens the monitor settings window over the strip; set by the program.
-    std::function<void(MainWindow&)> openSettings;
+    // Called with each monitor settings window just created, to connect the windows it opens.
+    std::function<void(instance::SettingsWindow&)> onSettingsWindow;
 
 protected:
     bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -75,9 +72,9 @@ private:
     void monitorTick(MonitorTimer timer);
     void showRunLight();
     void applyMonitorTimers();
-    settings::InstanceSettings instanceSettings() const;
 
-    MainServices services_;
+    platform::AppServices services_;
+    instance::SettingsWindow* settingsWindow_ = nullptr;
     RunMonitor monitor_;
     bool ticking_ = false;
 

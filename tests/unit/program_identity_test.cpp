@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "instance/folder_tree.h"
 #include "monitor/alert_paths.h"
 #include "platform/program_identity.h"
 
@@ -25,4 +26,12 @@ TEST(AlertPaths, PiecesAreJoinedAsTheyAre) {
               L"D:\\Tools\\BATS\\WALLET-WATCH-PROCESS-STOPPED-EMAIL.bat");
     EXPECT_EQ(alertScriptPath(L"D:\\", L"W", AlertKind::Stopped),
               L"D:\\\\BATS\\W-PROCESS-STOPPED-EMAIL.bat");
+}
+
+TEST(FolderTree, BatsAndLogsLieBesideTheExecutable) {
+    auto tree = kovalt::instance::folderTree(L"C:\\TALVERO-ROOT\\KOV-ALT");
+    EXPECT_EQ(tree[0], L"C:\\TALVERO-ROOT\\KOV-ALT\\BATS");
+    EXPECT_EQ(tree[1], L"C:\\TALVERO-ROOT\\KOV-ALT\\LOGS");
+    EXPECT_EQ(kovalt::instance::folderProblem(L"X:\\BATS", L"Access is denied"),
+              L"Could not make the folder X:\\BATS: Access is denied");
 }

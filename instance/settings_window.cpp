@@ -1,0 +1,177 @@
+#include "instance/settings_window.h"
+
+#include "app/resource.h"
+#include "instance/folder_tree.h"
+#include "monitor/main_window.h"
+#include "platform/files.h"
+#include "settings/placement.h"
+
+namespace kovalt::instance {
+
+namespace keys = settings::keys;
+using ui::TwipRect;
+
+namespace {
+constexpr COLORREF kHeadingText = RGB(0, 255, 0), kHeadingBack = RGB(0, 0, 0);
+}
+
+SettingsWindow::SettingsWindow(monitor::MainWindow& main) : main_(main) {}
+
+bool SettingsWindow::open() {
+    if (!create(L"KOVALT_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
+                L"KOV-ALT - SETTINGS", main_.hwnd()))
+        return false;
+    createControls();
+    Form_Load();
+    return true;
+}
+
+void SettingsWindow::createControls() {
+    const std::pair<const wchar_t*, TwipRect> headings[] = {
+        {L"KOV-ALT", {120, 60, 1815, 315}}, {L"MAIN SETTINGS", {2040, 60, 3255, 315}}};
+    int id = TITLE_LABEL;
+    for (const auto& [text, rect] : headings) {
+        HWND label = addLabel(id++, text, rect, SS_CENTER | SS_CENTERIMAGE);
+        setColors(label, {kHeadingText, kHeadingBack});
+        setFont(label, L"Arial", 12, true);
+    }
+    addLine(LINE_1, {120, 450, 5175, 30});
+
+    addLabel(RUNNER_NAME_LABEL, L"Kov-Alt Name:", {120, 540, 2520, 240});
+    addTextBox(RUNNER_NAME_TEXTBOX, L"RUNNER NAME", {120, 780, 2520, 315});
+    addLabel(PROCESS_NAME_LABEL, L"Monitor \"Process.exe\" Name:", {2760, 540, 2535, 240});
+    HWND browse = addButton(BROWSE_PROCESS_NAME_FILE_BUTTON, L"", {2760, 780, 375, 315}, BS_ICON);
+    ::SendMessageW(browse, BM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                         MAKEINTRESOURCEW(IDI_BROWSE), IMAGE_ICON,
+                                                         16, 16, LR_SHARED)));
+    addTextBox(PROCESS_NAME_TEXTBOX, L"PROCESS-NAME.exe", {3180, 780, 2115, 315});
+    addLine(LINE_2, {120, 1200, 5175, 30});
+
+    addTickBox(ENABLED_TICKBOX, L"ENABLED", {120, 1320, 1095, 255});
+    addTickBox(AlwaysOnTop_TICKBOX, L"Always On Top", {1320, 1320, 1575, 255});
+    HWND create = addButton(CREATE_FOLDERS_BUTTON, L"CREATE FOLDERS", {3000, 1275, 2295, 345});
+    setFont(create, L"Tahoma", 8, true);
+    HWND status = addLabel(STATUS_LABEL, L"", {120, 1665, 5175, 255}, SS_ENDELLIPSIS | SS_NOTIFY);
+    setColors(status, {RGB(192, 0, 0), ::GetSysColor(COLOR_BTNFACE)});
+    addLine(LINE_3, {120, 1965, 5175, 30});
+
+    addButton(ABOUT_BUTTON, L"About", {120, 2160, 735, 615});
+    addButton(VIEW_OUTPUT_COMMANDS_BUTTON, L"View Output Commands", {975, 2160, 1545, 615},
+              BS_MULTILINE);
+    // The update light lies behind "Email Settings" and shows as a frame around it.
+    HWND light = addLabel(UPDATE_SETTINGS_LIGHT_TEXTBOX, L"", {2640, 2040, 1335, 855});
+    HWND email = addButton(EMAIL_SETTINGS_BUTTON, L"Email Settings", {2760, 2160, 1095, 615},
+                           BS_MULTILINE | WS_CLIPSIBLINGS);
+    ::SetWindowPos(light, email, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowLongPtrW(light, GWL_STYLE, ::GetWindowLongPtrW(light, GWL_STYLE) | WS_CLIPSIBLINGS);
+    setUpdateLight(kLightYellow);
+    addButton(OK_BUTTON, L"OK", {4095, 2160, 1200, 615}, BS_DEFPUSHBUTTON);
+    setDefaultButton(OK_BUTTON);
+}
+
+void SettingsWindow::Form_Load() {
+    const settings::InstanceSettings stored = main_.instanceSettings();
+    applyPlacement(settings::readPlacement(stored, keys::kSettingsPlacement));
+    // Each of these runs the control's own handler when the value differs from the design
+    // state, exactly as the user's action would (ticking monitoring starts it, and so on).
+    setTickValue(AlwaysOnTop_TICKBOX, stored.tickState(keys::AlwaysOnTop_TICKBOX));
+    setTickValue(ENABLED_TICKBOX, stored.tickState(keys::ENABLED_TICKBOX));
+    setControlText(RUNNER_NAME_TEXTBOX, stored.text(keys::RUNNER_NAME_TEXTBOX));
+    setControlText(PROCESS_NAME_TEXTBOX, stored.text(keys::PROCESS_NAME_TEXTBOX));
+    ::SendMessageW(control(PROCESS_NAME_TEXTBOX), EM_SETREADONLY, tickValue(ENABLED_TICKBOX), 0);
+}
+
+void SettingsWindow::saveFields() {
+    const settings::InstanceSettings stored = main_.instanceSettings();
+    const TwipRect place = placementTwips();
+    settings::savePosition(stored, keys::kSettingsPlacement, place.left, place.top);
+    stored.save(keys::ENABLED_TICKBOX, std::to_wstring(tickValue(ENABLED_TICKBOX)));
+    stored.save(keys::RUNNER_NAME_TEXTBOX, controlText(RUNNER_NAME_TEXTBOX));
+    stored.save(keys::PROCESS_NAME_TEXTBOX, controlText(PROCESS_NAME_TEXTBOX));
+}
+
+void SettingsWindow::Form_Unload() { saveFields(); }
+
+void SettingsWindow::OK_BUTTON_Click() {
+    saveFields();
+    close();  // the close stores the same five values again
+}
+
+void SettingsWindow::ENABLED_TICKBOX_Click() {
+    if (tickValue(ENABLED_TICKBOX)) {
+        main_.startMonitoring();
+        ::SendMessageW(control(PROCESS_NAME_TEXTBOX), EM_SETREADONLY, TRUE, 0);
+    } else {
+        ::SendMessageW(control(PROCESS_NAME_TEXTBOX), EM_SETREADONLY, FALSE, 0);
+        main_.stopMonitoring();
+    }
+}
+
+void SettingsWindow::AlwaysOnTop_TICKBOX_Click() {
+    const settings::InstanceSettings stored = main_.instanceSettings();
+    const std::wstring value = std::to_wstring(tickValue(AlwaysOnTop_TICKBOX));
+    const settings::SaveResult saved = stored.save(keys::AlwaysOnTop_TICKBOX, value);
+    // The strip follows what the store holds now, as it will at its next start.
+    main_.alwaysOnTopTimer().setEnabled(stored.flag(keys::AlwaysOnTop_TICKBOX));
+    if (!saved.ok())
+        showStatus(L"Could not store Always On Top: " + platform::errorText(saved.error));
+}
+
+void SettingsWindow::PROCESS_NAME_TEXTBOX_Change() {
+    main_.setProcessName(controlText(PROCESS_NAME_TEXTBOX));
+}
+
+void SettingsWindow::BROWSE_PROCESS_NAME_FILE_BUTTON_Click() {
+    const platform::FileDialogRequest request{L"Applications (*.exe)|*.exe|All files (*.*)|*.*",
+                                              L"exe", L"Select Process.exe File To Monitor"};
+    // A cancelled dialog leaves the name as it was: an emptied name would be watched, found
+    // missing and reported as a stop that never happened.
+    if (auto chosen = main_.services().pickFile(hwnd(), request))
+        setControlText(PROCESS_NAME_TEXTBOX, *chosen);
+}
+
+void SettingsWindow::CREATE_FOLDERS_BUTTON_Click() {
+    std::wstring problems;
+    for (const std::wstring& path : folderTree(main_.services().identity().folder)) {
+        const platform::FileResult made = platform::makeFolder(path);
+        if (!made.ok) problems += (problems.empty() ? L"" : L"  ") + folderProblem(path, made.reason);
+    }
+    showStatus(problems);
+}
+
+void SettingsWindow::showStatus(const std::wstring& text) {
+    setControlText(STATUS_LABEL, text);
+    setTooltip(control(STATUS_LABEL), text);  // the whole text, when the line cuts it short
+}
+
+void SettingsWindow::setUpdateLight(COLORREF color) {
+    setColors(control(UPDATE_SETTINGS_LIGHT_TEXTBOX), {color, color});
+}
+
+COLORREF SettingsWindow::updateLight() const {
+    const ui::ControlColors* colors = colorsOf(control(UPDATE_SETTINGS_LIGHT_TEXTBOX));
+    return colors ? colors->background : CLR_INVALID;
+}
+
+void SettingsWindow::onCommand(int id, int code, HWND) {
+    if (id == PROCESS_NAME_TEXTBOX) {
+        if (code == EN_CHANGE) PROCESS_NAME_TEXTBOX_Change();
+        if (code == EN_KILLFOCUS) PROCESS_NAME_TEXTBOX_LostFocus();
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+        case OK_BUTTON: OK_BUTTON_Click(); break;
+        case ENABLED_TICKBOX: ENABLED_TICKBOX_Click(); break;
+        case AlwaysOnTop_TICKBOX: AlwaysOnTop_TICKBOX_Click(); break;
+        case BROWSE_PROCESS_NAME_FILE_BUTTON: BROWSE_PROCESS_NAME_FILE_BUTTON_Click(); break;
+        case CREATE_FOLDERS_BUTTON: CREATE_FOLDERS_BUTTON_Click(); break;
+        case EMAIL_SETTINGS_BUTTON: if (openEmailSettings) openEmailSettings(*this); break;
+        case VIEW_OUTPUT_COMMANDS_BUTTON: if (openOutputCommands) openOutputCommands(*this); break;
+        case ABOUT_BUTTON: if (openAbout) openAbout(*this); break;
+        default: break;
+    }
+}
+
+}  // namespace kovalt::instance
