@@ -1,6 +1,7 @@
 #include "instance/settings_window.h"
 
 #include "app/resource.h"
+#include "email/email_main_window.h"
 #include "instance/folder_tree.h"
 #include "monitor/main_window.h"
 #include "platform/files.h"
@@ -11,9 +12,9 @@ namespace kovalt::instance {
 namespace keys = settings::keys;
 using ui::TwipRect;
 
-namespace {
-constexpr COLORREF kHeadingText = RGB(0, 255, 0), kHeadingBack = RGB(0, 0, 0);
-}
+// The end-to-end tests and the demo press these buttons from outside by their ids.
+static_assert(SettingsWindow::CREATE_FOLDERS_BUTTON == 212 &&
+              SettingsWindow::EMAIL_SETTINGS_BUTTON == 218 && SettingsWindow::OK_BUTTON == 219);
 
 SettingsWindow::SettingsWindow(monitor::MainWindow& main) : main_(main) {}
 
@@ -27,24 +28,14 @@ bool SettingsWindow::open() {
 }
 
 void SettingsWindow::createControls() {
-    const std::pair<const wchar_t*, TwipRect> headings[] = {
-        {L"KOV-ALT", {120, 60, 1815, 315}}, {L"MAIN SETTINGS", {2040, 60, 3255, 315}}};
-    int id = TITLE_LABEL;
-    for (const auto& [text, rect] : headings) {
-        HWND label = addLabel(id++, text, rect, SS_CENTER | SS_CENTERIMAGE);
-        setColors(label, {kHeadingText, kHeadingBack});
-        setFont(label, L"Arial", 12, true);
-    }
+    addHeading(TITLE_LABEL, L"KOV-ALT", {120, 60, 1815, 315});
+    addHeading(HEADING_LABEL, L"MAIN SETTINGS", {2040, 60, 3255, 315});
     addLine(LINE_1, {120, 450, 5175, 30});
 
     addLabel(RUNNER_NAME_LABEL, L"Kov-Alt Name:", {120, 540, 2520, 240});
     addTextBox(RUNNER_NAME_TEXTBOX, L"RUNNER NAME", {120, 780, 2520, 315});
     addLabel(PROCESS_NAME_LABEL, L"Monitor \"Process.exe\" Name:", {2760, 540, 2535, 240});
-    HWND browse = addButton(BROWSE_PROCESS_NAME_FILE_BUTTON, L"", {2760, 780, 375, 315}, BS_ICON);
-    ::SendMessageW(browse, BM_SETIMAGE, IMAGE_ICON,
-                   reinterpret_cast<LPARAM>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                         MAKEINTRESOURCEW(IDI_BROWSE), IMAGE_ICON,
-                                                         16, 16, LR_SHARED)));
+    addPictureButton(BROWSE_PROCESS_NAME_FILE_BUTTON, IDI_BROWSE, {2760, 780, 375, 315});
     addTextBox(PROCESS_NAME_TEXTBOX, L"PROCESS-NAME.exe", {3180, 780, 2115, 315});
     addLine(LINE_2, {120, 1200, 5175, 30});
 
@@ -52,8 +43,7 @@ void SettingsWindow::createControls() {
     addTickBox(AlwaysOnTop_TICKBOX, L"Always On Top", {1320, 1320, 1575, 255});
     HWND create = addButton(CREATE_FOLDERS_BUTTON, L"CREATE FOLDERS", {3000, 1275, 2295, 345});
     setFont(create, L"Tahoma", 8, true);
-    HWND status = addLabel(STATUS_LABEL, L"", {120, 1665, 5175, 255}, SS_ENDELLIPSIS | SS_NOTIFY);
-    setColors(status, {RGB(192, 0, 0), ::GetSysColor(COLOR_BTNFACE)});
+    addStatusLine(STATUS_LABEL, {120, 1665, 5175, 255});
     addLine(LINE_3, {120, 1965, 5175, 30});
 
     addButton(ABOUT_BUTTON, L"About", {120, 2160, 735, 615});
@@ -115,7 +105,7 @@ void SettingsWindow::AlwaysOnTop_TICKBOX_Click() {
     // The strip follows what the store holds now, as it will at its next start.
     main_.alwaysOnTopTimer().setEnabled(stored.flag(keys::AlwaysOnTop_TICKBOX));
     if (!saved.ok())
-        showStatus(L"Could not store Always On Top: " + platform::errorText(saved.error));
+        showStatus(STATUS_LABEL, L"Could not store Always On Top: " + platform::errorText(saved.error));
 }
 
 void SettingsWindow::PROCESS_NAME_TEXTBOX_Change() {
@@ -137,12 +127,15 @@ void SettingsWindow::CREATE_FOLDERS_BUTTON_Click() {
         const platform::FileResult made = platform::makeFolder(path);
         if (!made.ok) problems += (problems.empty() ? L"" : L"  ") + folderProblem(path, made.reason);
     }
-    showStatus(problems);
+    showStatus(STATUS_LABEL, problems);
 }
 
-void SettingsWindow::showStatus(const std::wstring& text) {
-    setControlText(STATUS_LABEL, text);
-    setTooltip(control(STATUS_LABEL), text);  // the whole text, when the line cuts it short
+void SettingsWindow::EMAIL_SETTINGS_BUTTON_Click() {
+    email::EmailMainWindow window(*this);
+    if (!window.open()) return;
+    emailWindow_ = &window;
+    ui::showModal(window, hwnd());
+    emailWindow_ = nullptr;
 }
 
 void SettingsWindow::setUpdateLight(COLORREF color) {
@@ -167,7 +160,7 @@ void SettingsWindow::onCommand(int id, int code, HWND) {
         case AlwaysOnTop_TICKBOX: AlwaysOnTop_TICKBOX_Click(); break;
         case BROWSE_PROCESS_NAME_FILE_BUTTON: BROWSE_PROCESS_NAME_FILE_BUTTON_Click(); break;
         case CREATE_FOLDERS_BUTTON: CREATE_FOLDERS_BUTTON_Click(); break;
-        case EMAIL_SETTINGS_BUTTON: if (openEmailSettings) openEmailSettings(*this); break;
+        case EMAIL_SETTINGS_BUTTON: EMAIL_SETTINGS_BUTTON_Click(); break;
         case VIEW_OUTPUT_COMMANDS_BUTTON: if (openOutputCommands) openOutputCommands(*this); break;
         case ABOUT_BUTTON: if (openAbout) openAbout(*this); break;
         default: break;

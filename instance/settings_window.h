@@ -12,6 +12,10 @@ namespace kovalt::monitor {
 class MainWindow;
 }
 
+namespace kovalt::email {
+class EmailMainWindow;
+}
+
 namespace kovalt::instance {
 
 class SettingsWindow final : public ui::Window {
@@ -43,6 +47,7 @@ public:
     static constexpr COLORREF kGreen = RGB(0, 255, 0);
 
     explicit SettingsWindow(monitor::MainWindow& main);
+    monitor::MainWindow& main() const { return main_; }
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
     bool open();
@@ -63,9 +68,13 @@ public:
     void PROCESS_NAME_TEXTBOX_LostFocus() { setUpdateLight(kRed); }
     void BROWSE_PROCESS_NAME_FILE_BUTTON_Click();
     void CREATE_FOLDERS_BUTTON_Click();
+    void EMAIL_SETTINGS_BUTTON_Click();
+
+    // The e-mail main settings window while it is open over this one, else null.
+    email::EmailMainWindow* openEmailWindow() const { return emailWindow_; }
 
     // The windows opened from here, modal over this one; set by the program.
-    std::function<void(SettingsWindow&)> openEmailSettings, openOutputCommands, openAbout;
+    std::function<void(SettingsWindow&)> openOutputCommands, openAbout;
 
 protected:
     void onCommand(int id, int code, HWND control) override;
@@ -74,9 +83,9 @@ protected:
 private:
     void createControls();
     void saveFields();
-    void showStatus(const std::wstring& text);
 
     monitor::MainWindow& main_;
+    email::EmailMainWindow* emailWindow_ = nullptr;
 };
 
 }  // namespace kovalt::instance

@@ -1,5 +1,6 @@
 #include "monitor/main_window.h"
 
+#include "app/resource.h"
 #include "instance/settings_window.h"
 #include "monitor/alert_paths.h"
 #include "platform/window_stacking.h"
@@ -30,13 +31,8 @@ bool MainWindow::open(int showCommand) {
 }
 
 void MainWindow::createControls() {
-    HWND button = addButton(TLV_BUTTON, L"", {120, 0, 375, 255}, BS_ICON);
-    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON,
-                   reinterpret_cast<LPARAM>(ui::programIcon(::GetSystemMetricsForDpi(SM_CXSMICON, dpi()))));
-
-    HWND title = addLabel(TLV_TITLE_2, L"KVA", {600, 0, 735, 255}, SS_CENTERIMAGE);
-    setColors(title, {kGreen, kBlack});
-    setFont(title, L"Arial", 8.25, true);
+    addPictureButton(TLV_BUTTON, IDI_KOVALT, {120, 0, 375, 255});
+    addHeading(TLV_TITLE_2, L"KVA", {600, 0, 735, 255}, 8.25);
 
     HWND light = addLabel(RUN_LIGHT_LABEL, L"OFF", {1440, 0, 975, 255},
                           SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY);

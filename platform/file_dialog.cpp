@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "platform/process_query.h"
 
 namespace kovalt::platform {
 
@@ -35,8 +34,5 @@ std::optional<std::wstring> pickFileToOpen(HWND owner, const FileDialogRequest& 
     return std::wstring(title.data());
 }
 
-AppServices realServices(settings::SettingsStore& store) {
-    return {store, currentProgram, checkProcessRunning, startBatchHidden, pickFileToOpen};
-}
 
 }  // namespace kovalt::platform

@@ -19,3 +19,55 @@ FileResult makeFolder(const std::wstring& path) {
 }
 
 }  // namespace kovalt::platform
+
+namespace kovalt::platform {
+
+FileResult replaceFile(const std::wstring& path, const std::string& bytes) {
+    const std::wstring temporary =
+        path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".new";
+    HANDLE file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {false, errorText(::GetLastError())};
+    DWORD written = 0;
+    BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && ::FlushFileBuffers(file);
+    DWORD error = ok ? 0 : ::GetLastError();
+    ::CloseHandle(file);
+    if (ok && !::MoveFileExW(temporary.c_str(), path.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = FALSE;
+        error = ::GetLastError();
+    }
+    if (!ok) {
+        ::DeleteFileW(temporary.c_str());
+        return {false, errorText(error ? error : ERROR_WRITE_FAULT)};
+    }
+    return {true, {}};
+}
+
+std::optional<std::string> toAnsi(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    BOOL usedDefault = FALSE;
+    const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                                           static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                           &usedDefault);
+    if (size <= 0 || usedDefault) return std::nullopt;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                          bytes.data(), size, nullptr, &usedDefault);
+    return bytes;
+}
+
+bool ansiAndOemAgree(wchar_t c) {
+    char byte = 0;
+    BOOL usedDefault = FALSE;
+    if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &c, 1, &byte, 1, nullptr,
+                              &usedDefault) != 1 ||
+        usedDefault)
+        return false;
+    wchar_t back = 0;
+    return ::MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, &byte, 1, &back, 1) == 1 &&
+           back == c;
+}
+
+}  // namespace kovalt::platform

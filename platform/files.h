@@ -1,6 +1,7 @@
 // Files and folders.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kovalt::platform {
@@ -13,5 +14,20 @@ struct FileResult {
 // Makes one folder (only the last part of the path). A folder that is already there counts as
 // made; a file of that name in the way does not.
 FileResult makeFolder(const std::wstring& path);
+
+}  // namespace kovalt::platform
+
+namespace kovalt::platform {
+
+// Replaces a file's whole content in one step: the bytes go to a new file beside it, which
+// then takes the file's place, so a reader sees the old content or the new, never a mix.
+FileResult replaceFile(const std::wstring& path, const std::string& bytes);
+
+// The text in the system's ANSI code page, or nothing when a character has no byte there.
+std::optional<std::string> toAnsi(const std::wstring& text);
+
+// Whether a character outside ASCII means the same in the ANSI code page (in which scripts are
+// written) and the OEM code page (in which cmd.exe reads them).
+bool ansiAndOemAgree(wchar_t c);
 
 }  // namespace kovalt::platform

@@ -29,6 +29,8 @@ struct AppServices {
     std::function<StartResult(const std::wstring& scriptPath)> startScript;
     // The file-open dialog: the chosen file's name without its folder, nothing when cancelled.
     std::function<std::optional<std::wstring>(HWND owner, const FileDialogRequest&)> pickFile;
+    // The folder browser: the chosen folder's path, nothing when cancelled.
+    std::function<std::optional<std::wstring>(HWND owner, const std::wstring& title)> pickFolder;
 };
 
 AppServices realServices(settings::SettingsStore& store);

@@ -1,22 +1,32 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds the program and starts it under Wine as a renamed copy in a
-# scratch program folder (under a virtual display when there is none). Ends with the program.
+# Sets up what is missing, builds the program and shows the road of an alert under Wine: an
+# SMTP server on loopback, the watchdog watching a sample process, the process stopped and
+# started, and the two alert e-mails printed as received.
+#   bash scripts/run.sh           the demonstration above
+#   bash scripts/run.sh --plain   just start the watchdog, as a renamed copy in a scratch
+#                                 program folder (KOVALT_INSTANCE names it; WATCH1 by default)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target kovalt
-
-instance=${KOVALT_INSTANCE:-WATCH1}
-folder="$root/build/scratch/KOV-ALT demo"
-mkdir -p "$folder"
-cp build/windows/kovalt.exe "$folder/$instance.exe"
+cmake --build --preset windows --target kovalt kovalt_test_sleeper kovalt_test_driver
 
 headless=${DISPLAY:-}
 source scripts/wine-session.sh
 wine_session_start "$root/build/scratch/wineprefix"
 
+if [ "${1:-}" != "--plain" ]; then
+  exec /usr/bin/python3 tools/demo.py build/windows/kovalt.exe \
+    build/windows/tests/win/kovalt_test_sleeper.exe build/windows/tests/e2e/kovalt_test_driver.exe \
+    "$root/build/scratch/KOV-ALT demo"
+  exit
+fi
+
+instance=${KOVALT_INSTANCE:-WATCH1}
+folder="$root/build/scratch/KOV-ALT program"
+mkdir -p "$folder"
+cp build/windows/kovalt.exe "$folder/$instance.exe"
 echo "Starting $folder/$instance.exe (instance $instance). Close the strip or press Ctrl+C to end."
 wine "$folder/$instance.exe" >"$root/build/scratch/$instance.log" 2>&1 </dev/null &
 program=$!

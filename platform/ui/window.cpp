@@ -245,12 +245,40 @@ HWND Window::addTextBox(int id, const std::wstring& text, const TwipRect& rect, 
                       WS_EX_CLIENTEDGE);
 }
 
-HWND Window::addTickBox(int id, const std::wstring& text, const TwipRect& rect) {
-    return addControl(L"BUTTON", id, text, WS_TABSTOP | BS_AUTOCHECKBOX, rect);
+HWND Window::addTickBox(int id, const std::wstring& text, const TwipRect& rect, bool automatic) {
+    return addControl(L"BUTTON", id, text,
+                      WS_TABSTOP | static_cast<DWORD>(automatic ? BS_AUTOCHECKBOX : BS_CHECKBOX),
+                      rect);
 }
 
 HWND Window::addLine(int id, const TwipRect& rect) {
     return addControl(L"STATIC", id, L"", SS_ETCHEDHORZ, rect);
+}
+
+HWND Window::addPictureButton(int id, int iconResource, const TwipRect& rect) {
+    HWND button = addButton(id, L"", rect, BS_ICON);
+    HANDLE icon = ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconResource),
+                               IMAGE_ICON, 16, 16, LR_SHARED);
+    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    return button;
+}
+
+HWND Window::addHeading(int id, const std::wstring& text, const TwipRect& rect, double points) {
+    HWND label = addLabel(id, text, rect, SS_CENTER | SS_CENTERIMAGE);
+    setColors(label, {RGB(0, 255, 0), RGB(0, 0, 0)});
+    setFont(label, L"Arial", points, true);
+    return label;
+}
+
+HWND Window::addStatusLine(int id, const TwipRect& rect) {
+    HWND status = addLabel(id, L"", rect, SS_ENDELLIPSIS | SS_NOTIFY);
+    setColors(status, {RGB(192, 0, 0), ::GetSysColor(COLOR_BTNFACE)});
+    return status;
+}
+
+void Window::showStatus(int id, const std::wstring& text) {
+    setControlText(id, text);
+    setTooltip(control(id), text);
 }
 
 void Window::setColors(HWND control, ControlColors colors) {
@@ -354,6 +382,8 @@ void showModal(Window& window, HWND owner) {
     if (!window.hwnd()) return;
     if (owner) ::EnableWindow(owner, FALSE);
     ::ShowWindow(window.hwnd(), SW_SHOW);
+    // The keyboard starts at the first control in the tab order, as in a dialog.
+    if (HWND first = ::GetNextDlgTabItem(window.hwnd(), nullptr, FALSE)) ::SetFocus(first);
     int quitCode = -1;
     MSG msg;
     while (window.isOpen()) {

@@ -91,8 +91,18 @@ protected:
     HWND addLabel(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle = 0);
     HWND addButton(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle = 0);
     HWND addTextBox(int id, const std::wstring& text, const TwipRect& rect, DWORD extraStyle = 0);
-    HWND addTickBox(int id, const std::wstring& text, const TwipRect& rect);
+    // An automatic tick box turns itself on and off when clicked; a manual one reports the click
+    // and leaves its state to the window.
+    HWND addTickBox(int id, const std::wstring& text, const TwipRect& rect, bool automatic = true);
     HWND addLine(int id, const TwipRect& rect);
+    // A button showing one of the program's icons (16 by 16).
+    HWND addPictureButton(int id, int iconResource, const TwipRect& rect);
+    // The windows' title labels: bold green text on black.
+    HWND addHeading(int id, const std::wstring& text, const TwipRect& rect, double points = 12);
+    // A line of plain words about what just failed, dark red; its tooltip holds the whole
+    // text when the line is too short for it.
+    HWND addStatusLine(int id, const TwipRect& rect);
+    void showStatus(int id, const std::wstring& text);
     // Enter presses the default button and Esc the cancel button, as in a dialog.
     void setDefaultButton(int id) { defaultButton_ = id; }
     void setCancelButton(int id) { cancelButton_ = id; }

@@ -64,14 +64,12 @@ void writeFile(const std::wstring& path, const std::string& bytes) {
 
 void makeFolder(const std::wstring& path) { ::CreateDirectoryW(path.c_str(), nullptr); }
 
-namespace {
 std::wstring testProgramFolder() {
     wchar_t path[MAX_PATH * 4];
     DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
     std::wstring full(path, length);
     return full.substr(0, full.find_last_of(L'\\'));
 }
-}  // namespace
 
 WatchedProcess::WatchedProcess(const std::wstring& folder, const std::wstring& exeName) {
     const std::wstring target = folder + L"\\" + exeName;
@@ -121,7 +119,7 @@ void pumpFor(std::chrono::milliseconds span) {
 }
 
 platform::AppServices InstanceFixture::services() {
-    return {registry.store(),
+    return {recording,
             [this] { return platform::ProgramIdentity{programFolder, L"WATCH1"}; },
             platform::checkProcessRunning,
             [this](const std::wstring& path) {
@@ -131,6 +129,10 @@ platform::AppServices InstanceFixture::services() {
             [this](HWND, const platform::FileDialogRequest& request) {
                 fileDialogRequests.push_back(request);
                 return fileDialogAnswer;
+            },
+            [this](HWND, const std::wstring& title) {
+                folderTitles.push_back(title);
+                return folderAnswer;
             }};
 }
 

@@ -66,16 +66,41 @@ bool waitUntil(const std::function<bool()>& condition,
 // Pumps messages for a while (lets real timers fire).
 void pumpFor(std::chrono::milliseconds span);
 
+// A store that passes everything to another and keeps a list of the keys saved, in order.
+class RecordingStore final : public settings::SettingsStore {
+public:
+    explicit RecordingStore(settings::SettingsStore& inner) : inner_(inner) {}
+    std::optional<std::wstring> read(std::wstring_view a, std::wstring_view s,
+                                     std::wstring_view k) override {
+        return inner_.read(a, s, k);
+    }
+    settings::SaveResult save(std::wstring_view a, std::wstring_view s, std::wstring_view k,
+                              std::wstring_view v) override {
+        saved.emplace_back(k);
+        return inner_.save(a, s, k, v);
+    }
+    std::vector<std::wstring> saved;
+
+private:
+    settings::SettingsStore& inner_;
+};
+
+// The folder of the running test program, where the helper programs are built.
+std::wstring testProgramFolder();
+
 // One instance "WATCH1" in a scratch program folder with a scratch settings store; the real
 // probe and script start (every start is recorded); the file dialog answers what the test says.
 class InstanceFixture {
 public:
     ScratchRegistry registry;
+    RecordingStore recording{registry.store()};
     ScratchFolder program{L"kovalt program"};
     std::wstring programFolder = program.path();  // where the running program says it lies
     std::vector<std::wstring> started;
     std::optional<std::wstring> fileDialogAnswer;
     std::vector<platform::FileDialogRequest> fileDialogRequests;
+    std::optional<std::wstring> folderAnswer;
+    std::vector<std::wstring> folderTitles;
 
     platform::AppServices services();
     void seed(const wchar_t* key, const std::wstring& value);

@@ -1,0 +1,74 @@
+"""The road of an alert, on this machine: an SMTP server on loopback, the watchdog watching a
+sample process with its settings given through the registry and confirmed in its windows, the
+process stopped and started again, and the two alert e-mails printed as they were received.
+
+Run by scripts/run.sh, which builds the programs and prepares Wine; the arguments are the
+build tree's kovalt.exe, a sample program to watch, and the button-pressing helper."""
+import shutil
+import sys
+import time
+from pathlib import Path
+
+from kovalt_harness import MailServer, Program, Wine, install_mailer, wait_for
+
+
+def show(message) -> None:
+    print("-" * 72)
+    for header in ("From", "To", "Subject", "Date"):
+        print(f"{header}: {message[header]}")
+    print()
+    for part in message.walk():
+        if part.get_content_maintype() == "text":
+            print((part.get_payload(decode=True) or b"").decode("utf-8", "replace").strip())
+            break
+    print("-" * 72, flush=True)
+
+
+def main(exe: Path, sample: Path, driver: Path, folder: Path) -> int:
+    shutil.rmtree(folder, ignore_errors=True)
+    folder.mkdir(parents=True)
+    wine = Wine(folder.parent / "demo-logs")
+    program = Program(wine, folder, "WALLET-WATCH", exe, driver)
+    watched = folder / "sample-wallet.exe"
+    shutil.copy(sample, watched)
+    home = folder / "SendEmail"
+    install_mailer(home)
+    try:
+        with MailServer() as server:
+            print(f"SMTP server listening on 127.0.0.1:{server.port}")
+            program.settings({
+                "RUNNER_NAME_TEXTBOX": "Sample wallet", "PROCESS_NAME_TEXTBOX": watched.name,
+                "ENABLED_TICKBOX": "1", "AlwaysOnTop_TICKBOX": "1",
+                "SE_HOME_TEXTBOX": wine.windows_path(home),
+                "SMTP_SERVER_ADDRESS_PORT_TEXTBOX": f"127.0.0.1:{server.port}",
+                "SEND_FROM_ADDRESS_TEXTBOX": "watchdog@example.org",
+                "SEND_TO_ADDRESS_TEXTBOX": "owner@example.org",
+            })
+            print(f"Starting {watched.name}, then {program.exe.name} watching it")
+            sample_process = wine.start(watched)
+            time.sleep(2)
+            program.start()
+            print("Confirming the e-mail settings in the program's windows (CREATE FOLDERS, OK)")
+            program.confirm_email_settings()
+            print(f"Alert scripts written to {program.folder / 'BATS'}")
+            time.sleep(3)
+
+            print(f"Stopping {watched.name} ...")
+            sample_process.kill()
+            sample_process.wait(timeout=30)
+            wait_for(lambda: len(server.messages) >= 1, 60, "the stopped e-mail")
+            show(server.messages[0])
+
+            print(f"Starting {watched.name} again ...")
+            wine.start(watched)
+            wait_for(lambda: len(server.messages) >= 2, 60, "the running e-mail")
+            show(server.messages[1])
+            print(f"The mailer's log: {program.log()}")
+    finally:
+        wine.stop_all()
+    return 0
+
+
+if __name__ == "__main__":
+    exe, sample, driver, folder = (Path(a) for a in sys.argv[1:5])
+    sys.exit(main(exe, sample, driver, folder))

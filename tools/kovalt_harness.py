@@ -1,0 +1,163 @@
+"""Runs the built program under Wine as a user would, for the end-to-end tests and the demo:
+a renamed copy in a program folder, settings given through the registry, buttons pressed
+through its windows, helper processes started and killed, and an SMTP server on loopback that
+keeps the messages it receives."""
+import os
+import shutil
+import socket
+import subprocess
+import threading
+import time
+from email import message_from_bytes
+from email.header import decode_header, make_header
+from pathlib import Path
+
+SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\KOVALT"
+SOURCE = Path(__file__).resolve().parent.parent
+
+# Window classes and the ids of the buttons pressed from outside.
+MAIN, TLV_BUTTON = "KOVALT_MAIN", 101
+SETTINGS, CREATE_FOLDERS, EMAIL_SETTINGS, SETTINGS_OK = "KOVALT_SETTINGS", 212, 218, 219
+EMAIL_MAIN, EMAIL_OK = "KOVALT_EMAIL_MAIN_SETTINGS", 301
+
+
+def wine_env():
+    env = dict(os.environ)
+    env.setdefault("WINEDEBUG", "-all")
+    env["WINEDLLOVERRIDES"] = "mscoree=;mshtml="
+    return env
+
+
+class Wine:
+    """Starts Windows programs; their output goes to files, never to pipes (Wine's helper
+    processes inherit and outlive them)."""
+
+    def __init__(self, log_dir: Path):
+        self.log_dir = Path(log_dir)
+        self.log_dir.mkdir(parents=True, exist_ok=True)
+        self.started = []
+
+    def start(self, exe: Path, *args: str) -> subprocess.Popen:
+        log = open(self.log_dir / f"{exe.name}.{len(self.started)}.log", "wb")
+        proc = subprocess.Popen(["wine", str(exe), *args], stdout=log, stderr=subprocess.STDOUT,
+                                stdin=subprocess.DEVNULL, env=wine_env(), cwd=exe.parent)
+        self.started.append(proc)
+        return proc
+
+    def run(self, *args: str, timeout: float = 60) -> int:
+        with open(self.log_dir / "wine-run.log", "ab") as log:
+            return subprocess.run(["wine", *args], stdout=log, stderr=subprocess.STDOUT,
+                                  stdin=subprocess.DEVNULL, env=wine_env(),
+                                  timeout=timeout).returncode
+
+    def windows_path(self, path: Path) -> str:
+        out = subprocess.run(["winepath", "-w", str(path)], capture_output=True, text=True,
+                             env=wine_env(), timeout=60, stdin=subprocess.DEVNULL)
+        return out.stdout.strip()
+
+    def set_setting(self, section: str, key: str, value: str) -> None:
+        rc = self.run("reg", "add", rf"{SETTINGS_KEY}\{section}", "/v", key, "/t", "REG_SZ",
+                      "/d", value, "/f")
+        if rc != 0:
+            raise RuntimeError(f"wine reg add {key} failed")
+
+    def delete_section(self, section: str) -> None:
+        self.run("reg", "delete", rf"{SETTINGS_KEY}\{section}", "/f")
+
+    def stop_all(self) -> None:
+        for proc in self.started:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait(timeout=30)
+
+
+class Program:
+    """One instance: the built program copied as <instance>.exe into a program folder."""
+
+    def __init__(self, wine: Wine, folder: Path, instance: str, exe: Path, driver: Path):
+        self.wine, self.folder, self.instance, self.driver = wine, Path(folder), instance, driver
+        self.exe = self.folder / f"{instance}.exe"
+        shutil.copy(exe, self.exe)
+
+    def script(self, kind: str) -> Path:
+        return self.folder / "BATS" / f"{self.instance}-PROCESS-{kind}-EMAIL.bat"
+
+    def log(self) -> Path:
+        return self.folder / "LOGS" / f"{self.instance}-SEND-EMAIL.LOG"
+
+    def settings(self, values: dict) -> None:
+        for key, value in values.items():
+            self.wine.set_setting(self.instance, key, value)
+
+    def start(self) -> subprocess.Popen:
+        return self.wine.start(self.exe)
+
+    def press(self, window_class: str, control_id: int) -> None:
+        """Clicks a button of the running program's window, waiting for that window."""
+        if self.wine.run(str(self.driver), window_class, str(control_id), "30000") != 0:
+            raise RuntimeError(f"no window {window_class} with button {control_id}")
+
+    def confirm_email_settings(self) -> None:
+        """Opens the settings and e-mail windows, makes the folders, presses OK in both: the
+        way a user sets up an instance once its fields are filled in."""
+        self.press(MAIN, TLV_BUTTON)
+        self.press(SETTINGS, CREATE_FOLDERS)
+        self.press(SETTINGS, EMAIL_SETTINGS)
+        self.press(EMAIL_MAIN, EMAIL_OK)
+        wait_for(lambda: self.script("RUNNING").exists() and self.script("STOPPED").exists(),
+                 60, "the alert scripts")
+        self.press(SETTINGS, SETTINGS_OK)
+
+
+def install_mailer(home: Path) -> None:
+    """A mailer home folder whose SendEmail.exe runs Debian's sendemail."""
+    home.mkdir(parents=True, exist_ok=True)
+    target = home / "SendEmail.exe"
+    shutil.copy(SOURCE / "tests" / "e2e" / "SendEmail.exe.sh", target)
+    target.chmod(0o755)
+
+
+class MailServer:
+    """An SMTP server on 127.0.0.1 that keeps every message it receives."""
+
+    def __init__(self):
+        from aiosmtpd.controller import Controller
+
+        self.messages = []
+        self.lock = threading.Lock()
+        server = self
+
+        class Handler:
+            async def handle_DATA(self, _server, _session, envelope):
+                with server.lock:
+                    server.messages.append(message_from_bytes(envelope.content))
+                return "250 OK"
+
+        self.port = free_port()
+        self.controller = Controller(Handler(), hostname="127.0.0.1", port=self.port)
+
+    def __enter__(self):
+        self.controller.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.controller.stop()
+
+    def subjects(self):
+        with self.lock:
+            return [str(make_header(decode_header(m["Subject"]))) for m in self.messages]
+
+
+def free_port() -> int:
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def wait_for(condition, timeout: float, what: str):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        if condition():
+            return
+        time.sleep(0.2)
+    raise TimeoutError(f"timed out after {timeout:.0f} s waiting for {what}")
