@@ -2,6 +2,7 @@
 
 #include "app/resource.h"
 #include "email/email_main_window.h"
+#include "email/output_commands_window.h"
 #include "instance/folder_tree.h"
 #include "monitor/main_window.h"
 #include "platform/files.h"
@@ -161,7 +162,7 @@ void SettingsWindow::onCommand(int id, int code, HWND) {
         case BROWSE_PROCESS_NAME_FILE_BUTTON: BROWSE_PROCESS_NAME_FILE_BUTTON_Click(); break;
         case CREATE_FOLDERS_BUTTON: CREATE_FOLDERS_BUTTON_Click(); break;
         case EMAIL_SETTINGS_BUTTON: EMAIL_SETTINGS_BUTTON_Click(); break;
-        case VIEW_OUTPUT_COMMANDS_BUTTON: if (openOutputCommands) openOutputCommands(*this); break;
+        case VIEW_OUTPUT_COMMANDS_BUTTON: email::showOutputCommands(main_, hwnd()); break;
         case ABOUT_BUTTON: if (openAbout) openAbout(*this); break;
         default: break;
     }

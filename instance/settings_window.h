@@ -74,7 +74,7 @@ public:
     email::EmailMainWindow* openEmailWindow() const { return emailWindow_; }
 
     // The windows opened from here, modal over this one; set by the program.
-    std::function<void(SettingsWindow&)> openOutputCommands, openAbout;
+    std::function<void(SettingsWindow&)> openAbout;
 
 protected:
     void onCommand(int id, int code, HWND control) override;

@@ -120,7 +120,7 @@ void pumpFor(std::chrono::milliseconds span) {
 
 platform::AppServices InstanceFixture::services() {
     return {recording,
-            [this] { return platform::ProgramIdentity{programFolder, L"WATCH1"}; },
+            [this] { return platform::ProgramIdentity{programFolder, instanceName}; },
             platform::checkProcessRunning,
             [this](const std::wstring& path) {
                 started.push_back(path);
@@ -137,11 +137,11 @@ platform::AppServices InstanceFixture::services() {
 }
 
 void InstanceFixture::seed(const wchar_t* key, const std::wstring& value) {
-    registry.store().save(L"KOVALT", L"WATCH1", key, value);
+    registry.store().save(L"KOVALT", instanceName, key, value);
 }
 
 std::optional<std::wstring> InstanceFixture::stored(const wchar_t* key) {
-    return registry.store().read(L"KOVALT", L"WATCH1", key);
+    return registry.store().read(L"KOVALT", instanceName, key);
 }
 
 std::unique_ptr<monitor::MainWindow> InstanceFixture::openMain() {

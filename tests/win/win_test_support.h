@@ -96,6 +96,7 @@ public:
     RecordingStore recording{registry.store()};
     ScratchFolder program{L"kovalt program"};
     std::wstring programFolder = program.path();  // where the running program says it lies
+    std::wstring instanceName = L"WATCH1";         // what it says its name is
     std::vector<std::wstring> started;
     std::optional<std::wstring> fileDialogAnswer;
     std::vector<platform::FileDialogRequest> fileDialogRequests;
