@@ -1,6 +1,7 @@
 #include "instance/settings_window.h"
 
 #include "app/resource.h"
+#include "about/about_window.h"
 #include "email/email_main_window.h"
 #include "email/output_commands_window.h"
 #include "instance/folder_tree.h"
@@ -148,6 +149,11 @@ COLORREF SettingsWindow::updateLight() const {
     return colors ? colors->background : CLR_INVALID;
 }
 
+void SettingsWindow::ABOUT_BUTTON_Click() {
+    about::AboutWindow window(main_, hwnd());
+    if (window.open()) ui::showModal(window, hwnd());
+}
+
 void SettingsWindow::onCommand(int id, int code, HWND) {
     if (id == PROCESS_NAME_TEXTBOX) {
         if (code == EN_CHANGE) PROCESS_NAME_TEXTBOX_Change();
@@ -163,7 +169,7 @@ void SettingsWindow::onCommand(int id, int code, HWND) {
         case CREATE_FOLDERS_BUTTON: CREATE_FOLDERS_BUTTON_Click(); break;
         case EMAIL_SETTINGS_BUTTON: EMAIL_SETTINGS_BUTTON_Click(); break;
         case VIEW_OUTPUT_COMMANDS_BUTTON: email::showOutputCommands(main_, hwnd()); break;
-        case ABOUT_BUTTON: if (openAbout) openAbout(*this); break;
+        case ABOUT_BUTTON: ABOUT_BUTTON_Click(); break;
         default: break;
     }
 }

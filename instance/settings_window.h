@@ -69,12 +69,10 @@ public:
     void BROWSE_PROCESS_NAME_FILE_BUTTON_Click();
     void CREATE_FOLDERS_BUTTON_Click();
     void EMAIL_SETTINGS_BUTTON_Click();
+    void ABOUT_BUTTON_Click();
 
     // The e-mail main settings window while it is open over this one, else null.
     email::EmailMainWindow* openEmailWindow() const { return emailWindow_; }
-
-    // The windows opened from here, modal over this one; set by the program.
-    std::function<void(SettingsWindow&)> openAbout;
 
 protected:
     void onCommand(int id, int code, HWND control) override;

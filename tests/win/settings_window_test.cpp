@@ -216,3 +216,29 @@ TEST_F(SettingsWindowTest, CreateFoldersMakesBatsAndLogsAndShowsWhatFailed) {
     click(*w, SettingsWindow::CREATE_FOLDERS_BUTTON);
     EXPECT_EQ(w->status(), L"") << "a later success clears the message";
 }
+
+TEST_F(SettingsWindowTest, ItsButtonsOpenTheirWindowsModalOverIt) {
+    auto w = openSettings();
+    const std::pair<int, const wchar_t*> buttons[] = {
+        {SettingsWindow::EMAIL_SETTINGS_BUTTON, L"KOVALT_EMAIL_MAIN_SETTINGS"},
+        {SettingsWindow::VIEW_OUTPUT_COMMANDS_BUTTON, L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW"},
+        {SettingsWindow::ABOUT_BUTTON, L"KOVALT_ABOUT"}};
+    for (auto [button, windowClass] : buttons) {
+        SCOPED_TRACE(narrow(windowClass));
+        HWND owner = nullptr;
+        bool settingsDisabled = false;
+        ui::Timer watcher(*main, [&, windowClass = windowClass] {
+            HWND opened = ::FindWindowW(windowClass, nullptr);
+            if (!opened || owner) return;
+            owner = ::GetWindow(opened, GW_OWNER);
+            settingsDisabled = !::IsWindowEnabled(w->hwnd());
+            ::PostMessageW(opened, WM_CLOSE, 0, 0);
+        });
+        watcher.setInterval(50);
+        watcher.setEnabled(true);
+        click(*w, button);  // returns when the opened window has closed
+        EXPECT_EQ(owner, w->hwnd());
+        EXPECT_TRUE(settingsDisabled);
+        EXPECT_TRUE(::IsWindowEnabled(w->hwnd()));
+    }
+}

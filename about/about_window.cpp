@@ -1,0 +1,110 @@
+#include "about/about_window.h"
+
+#include "about/donations_window.h"
+#include "about/maker_values.h"
+#include "monitor/main_window.h"
+#include "settings/placement.h"
+
+namespace kovalt::about {
+
+namespace keys = settings::keys;
+using ui::TwipRect;
+
+AboutWindow::AboutWindow(monitor::MainWindow& main, HWND owner)
+    : main_(main),
+      owner_(owner),
+      DONATION_BUTTON_TIMERS_{{{*this, [this] { DONATION_BUTTON_TIMER_Timer(1); }},
+                               {*this, [this] { DONATION_BUTTON_TIMER_Timer(2); }},
+                               {*this, [this] { DONATION_BUTTON_TIMER_Timer(3); }},
+                               {*this, [this] { DONATION_BUTTON_TIMER_Timer(4); }},
+                               {*this, [this] { DONATION_BUTTON_TIMER_Timer(5); }}}},
+      cycle_([this](int n, bool on) { donationButtonTimer(n).setEnabled(on); }) {}
+
+bool AboutWindow::open() {
+    if (!create(L"KOVALT_ABOUT", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
+                L"KOV-ALT - ABOUT", owner_))
+        return false;
+    createControls();
+    cycle_.restart();  // timer 1 on from creation; silent until the load sets the intervals
+    Form_Load();
+    return true;
+}
+
+void AboutWindow::createControls() {
+    // Focusable controls first, in their tab order: the keyboard starts on OK.
+    addButton(OK_BUTTON, L"OK", {4935, 1320, 2760, 495}, BS_DEFPUSHBUTTON);
+    setDefaultButton(OK_BUTTON);
+    // The coloured box lies behind the button and shows as a frame 120 twips wide around it.
+    HWND back = addLabel(DONATIONS_BACK_TEXTBOX, L"", {240, 1200, 4575, 735});
+    HWND donations = addButton(DONATIONS_BUTTON, L"!!! DONATIONS ALWAYS APPRECIATED !!!",
+                               {360, 1320, 4335, 495}, WS_CLIPSIBLINGS);
+    setFont(donations, L"Tahoma", 8, true);
+    ::SetWindowPos(back, donations, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowLongPtrW(back, GWL_STYLE, ::GetWindowLongPtrW(back, GWL_STYLE) | WS_CLIPSIBLINGS);
+    // A text box's own background until the first tick.
+    setColors(back, {::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW)});
+
+    addHeading(TLV_TITLE_1, L"TALVERO", {240, 120, 1695, 375});
+    addHeading(TLV_TITLE_2, L"KOV-ALT", {2040, 120, 1695, 375});
+    addHeading(TLV_TITLE_3, L"KVA", {3840, 120, 975, 375});
+    addHeading(FREEWARE_TEXTBOX, L"!!! FREEWARE !!!", {240, 600, 4575, 375});
+    addHeading(VERSION_TEXTBOX, L"Version 1.0", {4935, 120, 2760, 375}, 10);
+    HWND creator = addHeading(CREATOR_TEXTBOX, L"Created By Brevlin", {4935, 600, 2760, 375}, 10);
+    // Only a label with SS_NOTIFY reports double-clicks (STN_DBLCLK).
+    ::SetWindowLongPtrW(creator, GWL_STYLE, ::GetWindowLongPtrW(creator, GWL_STYLE) | SS_NOTIFY);
+}
+
+void AboutWindow::Form_Load() {
+    applyPlacement(settings::readPlacement(main_.instanceSettings(), keys::kAboutPlacement));
+    for (ui::Timer& timer : DONATION_BUTTON_TIMERS_) timer.setInterval(kCycleIntervalMs);
+}
+
+void AboutWindow::savePosition() {
+    const TwipRect place = placementTwips();
+    settings::savePosition(main_.instanceSettings(), keys::kAboutPlacement, place.left, place.top);
+}
+
+void AboutWindow::OK_BUTTON_Click() {
+    savePosition();
+    close();  // the close stores the position again
+}
+
+void AboutWindow::DONATIONS_BUTTON_Click() {
+    if (donationsWindow_) return;
+    // Created afresh at each opening; this window's own cycle keeps ticking meanwhile.
+    DonationsWindow window(main_, hwnd());
+    if (!window.open()) return;
+    donationsWindow_ = &window;
+    ui::showModal(window, hwnd());
+    donationsWindow_ = nullptr;
+}
+
+void AboutWindow::CREATOR_TEXTBOX_DblClick() {
+    setControlText(CREATOR_TEXTBOX, std::wstring(maker::kContactEmail));
+}
+
+void AboutWindow::DONATION_BUTTON_TIMER_Timer(int n) { setFrameColour(cycle_.tick(n)); }
+
+void AboutWindow::setFrameColour(COLORREF colour) {
+    setColors(control(DONATIONS_BACK_TEXTBOX), {colour, colour});
+}
+
+COLORREF AboutWindow::frameColour() const {
+    const ui::ControlColors* colors = colorsOf(control(DONATIONS_BACK_TEXTBOX));
+    return colors ? colors->background : CLR_INVALID;
+}
+
+void AboutWindow::onCommand(int id, int code, HWND) {
+    if (id == CREATOR_TEXTBOX) {
+        if (code == STN_DBLCLK) CREATOR_TEXTBOX_DblClick();
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+        case OK_BUTTON: OK_BUTTON_Click(); break;
+        case DONATIONS_BUTTON: DONATIONS_BUTTON_Click(); break;
+        default: break;
+    }
+}
+
+}  // namespace kovalt::about

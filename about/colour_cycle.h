@@ -1,0 +1,52 @@
+// The colour cycle of the About and donations windows: five chained timers, exactly one of them
+// enabled while the cycle runs. Each tick gives the colour of its timer and hands over to the
+// next one; after timer 5 comes timer 1 again.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace kovalt::about {
+
+// A colour as the platform packs it: 0x00BBGGRR.
+using Colour = std::uint32_t;
+
+constexpr Colour rgb(unsigned red, unsigned green, unsigned blue) {
+    return red | (green << 8) | (blue << 16);
+}
+
+inline constexpr int kCycleTimers = 5;
+inline constexpr unsigned kCycleIntervalMs = 200;
+// The colour each timer applies, timer 1 first: green, red, cyan, magenta, yellow.
+inline constexpr std::array<Colour, kCycleTimers> kCycleColours = {
+    rgb(0, 255, 0), rgb(255, 0, 0), rgb(0, 255, 255), rgb(255, 0, 255), rgb(255, 255, 0)};
+
+class ColourCycle {
+public:
+    // Switches a window's timer (numbered 1 to 5) on or off; called in the order the cycle
+    // switches them.
+    using SwitchTimer = std::function<void(int timer, bool on)>;
+
+    // All five timers off until restart().
+    explicit ColourCycle(SwitchTimer switchTimer) : switchTimer_(std::move(switchTimer)) {}
+
+    bool enabled(int timer) const { return enabled_[index(timer)]; }
+
+    // Timer `timer` (1 to 5) went off: enables the next timer, disables this one and returns
+    // the colour to apply.
+    Colour tick(int timer);
+    // Disables all five timers, in the order 1 to 5.
+    void stop();
+    // Timer 1 alone enabled: the next colour is green, one interval from now.
+    void restart();
+
+private:
+    static size_t index(int timer) { return static_cast<size_t>(timer - 1); }
+    void set(int timer, bool on);
+
+    SwitchTimer switchTimer_;
+    std::array<bool, kCycleTimers> enabled_ = {};
+};
+
+}  // namespace kovalt::about
