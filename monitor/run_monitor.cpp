@@ -3,6 +3,15 @@
 namespace kovalt::monitor {
 
 namespace {
+// The longest name a file can have; anything longer cannot be a running program.
+constexpr size_t kMaxFileName = 255;
+
+// The watched name as the tooltip shows it: whole, unless it is longer than any file name
+// could be (pasted junk), when its start is enough to recognise it.
+std::wstring shown(const std::wstring& name) {
+    return name.size() <= kMaxFileName ? name : name.substr(0, kMaxFileName) + L"...";
+}
+
 constexpr unsigned long kWhite = 0xFFFFFF, kRed = 0x0000FF, kGreen = 0x00FF00, kBlack = 0x000000;
 }
 
@@ -26,14 +35,14 @@ void RunMonitor::stop() {
 AlertKind RunMonitor::tick(MonitorTimer timer, const std::wstring& watchedName,
                            const ProbeResult& probe) {
     if (probe.outcome == ProbeOutcome::Failed) {
-        status_ = L"PROCESS - " + watchedName + L" - CHECK FAILED: " + probe.reason +
+        status_ = L"PROCESS - " + shown(watchedName) + L" - CHECK FAILED: " + probe.reason +
                   L" (trying again every second)";
         refreshTooltip();
         return AlertKind::None;
     }
     const bool found = probe.outcome == ProbeOutcome::Found;
     show(found ? RunLook::Running : RunLook::Stopped,
-         L"PROCESS - " + watchedName + (found ? L" - RUNNING" : L" - STOPPED"));
+         L"PROCESS - " + shown(watchedName) + (found ? L" - RUNNING" : L" - STOPPED"));
     if (timer == MonitorTimer::Running && !found) {
         stoppedTimer_ = true;
         runningTimer_ = false;
@@ -69,7 +78,7 @@ void RunMonitor::refreshTooltip() {
 }
 
 std::optional<std::wstring> processQueryText(const std::wstring& name) {
-    if (name.empty()) return std::nullopt;
+    if (name.empty() || name.size() > kMaxFileName) return std::nullopt;
     for (wchar_t c : name)
         if (c < 0x20 || std::wstring_view(L"\"\\/:*?<>|").find(c) != std::wstring_view::npos)
             return std::nullopt;

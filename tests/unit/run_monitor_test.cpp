@@ -173,4 +173,17 @@ TEST(ProcessQuery, TheQueryComparesTheExactName) {
     for (const wchar_t* impossible : {L"", L"a\"b.exe", L"C:\\x.exe", L"a/b", L"a:b", L"*.exe",
                                       L"a?.exe", L"<a>", L"a|b", L"a\tb"})
         EXPECT_FALSE(processQueryText(impossible).has_value()) << impossible;
+    EXPECT_TRUE(processQueryText(std::wstring(251, L'x') + L".exe").has_value());
+    EXPECT_FALSE(processQueryText(std::wstring(252, L'x') + L".exe").has_value());
+}
+
+TEST(RunMonitor, AnAbsurdlyLongNameIsShortenedOnTheTooltipOnly) {
+    RunMonitor m;
+    m.start();
+    const std::wstring junk(1 << 20, L'j');
+    EXPECT_EQ(m.tick(MonitorTimer::Running, junk, kAbsent), AlertKind::Stopped);
+    EXPECT_EQ(m.light().tooltip, L"PROCESS - " + junk.substr(0, 255) + L"... - STOPPED");
+    const std::wstring longest(255, L'n');
+    m.tick(MonitorTimer::Stopped, longest, kAbsent);
+    EXPECT_EQ(m.light().tooltip, L"PROCESS - " + longest + L" - STOPPED");
 }

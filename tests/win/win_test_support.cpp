@@ -121,7 +121,9 @@ void pumpFor(std::chrono::milliseconds span) {
 platform::AppServices InstanceFixture::services() {
     return {recording,
             [this] { return platform::ProgramIdentity{programFolder, instanceName}; },
-            platform::checkProcessRunning,
+            [this](const std::wstring& name) {
+                return probe ? probe(name) : platform::checkProcessRunning(name);
+            },
             [this](const std::wstring& path) {
                 started.push_back(path);
                 return platform::startBatchHidden(path);
@@ -151,17 +153,18 @@ std::unique_ptr<monitor::MainWindow> InstanceFixture::openMain() {
 }
 
 void InstanceFixture::writeScripts() {
-    makeFolder(program / L"BATS");
+    makeFolder(programFolder + L"\\BATS");
     for (const char* kind : {"RUNNING", "STOPPED"}) {
         std::wstring wkind(kind, kind + strlen(kind));
-        writeFile(program / (L"BATS\\WATCH1-PROCESS-" + wkind + L"-EMAIL.bat"),
-                  std::string("echo ") + kind + ">> \"" + narrow(program.path()) + "\\" + kind +
-                      ".txt\"\r\n");
+        // "%~dp0..": the marker beside the script, wherever the program folder is.
+        writeFile(programFolder + L"\\BATS\\" + instanceName + L"-PROCESS-" + wkind +
+                      L"-EMAIL.bat",
+                  std::string("echo ") + kind + ">> \"%~dp0..\\" + kind + ".txt\"\r\n");
     }
 }
 
 std::string InstanceFixture::marker(const wchar_t* kind) {
-    return readFile(program / (std::wstring(kind) + L".txt"));
+    return readFile(programFolder + L"\\" + kind + L".txt");
 }
 
 std::string narrow(const std::wstring& text) {

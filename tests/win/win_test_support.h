@@ -77,9 +77,11 @@ public:
     settings::SaveResult save(std::wstring_view a, std::wstring_view s, std::wstring_view k,
                               std::wstring_view v) override {
         saved.emplace_back(k);
+        if (denyWrites) return {ERROR_ACCESS_DENIED};
         return inner_.save(a, s, k, v);
     }
     std::vector<std::wstring> saved;
+    bool denyWrites = false;  // as a registry key the user may not write to
 
 private:
     settings::SettingsStore& inner_;
@@ -99,6 +101,7 @@ public:
     std::wstring instanceName = L"WATCH1";         // what it says its name is
     std::vector<std::wstring> started;
     std::optional<std::wstring> fileDialogAnswer;
+    std::function<monitor::ProbeResult(const std::wstring&)> probe;  // the real one unless set
     std::vector<platform::FileDialogRequest> fileDialogRequests;
     std::optional<std::wstring> folderAnswer;
     std::vector<std::wstring> folderTitles;
