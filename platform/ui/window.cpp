@@ -313,10 +313,10 @@ HFONT Window::fontFor(const wchar_t* face, double points, bool bold) {
 }
 
 void Window::setFont(HWND control, const wchar_t* face, double points, bool bold) {
-    auto spec = std::make_unique<FontSpec>(FontSpec{face, points, bold, {}});
-    spec->font.reset(fontFor(face, points, bold));
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(spec->font.get()), TRUE);
-    fonts_[control] = std::move(spec);  // the old font is freed after the control let go of it
+    auto wanted = std::make_unique<FontSpec>(FontSpec{face, points, bold, {}});
+    wanted->font.reset(fontFor(face, points, bold));
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(wanted->font.get()), TRUE);
+    fonts_[control] = std::move(wanted);  // the old font is freed after the control let go of it
 }
 
 void Window::setTooltip(HWND control, const std::wstring& text) {
@@ -369,10 +369,10 @@ void Window::relayout() {
         ::SetWindowPos(p.hwnd, nullptr, r.left, r.top, r.width(), r.height(),
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    for (auto& [control, spec] : fonts_) {
-        platform::UniqueFont font(fontFor(spec->face.c_str(), spec->points, spec->bold));
+    for (auto& [control, wanted] : fonts_) {
+        platform::UniqueFont font(fontFor(wanted->face.c_str(), wanted->points, wanted->bold));
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-        spec->font = std::move(font);
+        wanted->font = std::move(font);
     }
 }
 

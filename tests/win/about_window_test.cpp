@@ -233,35 +233,6 @@ TEST_F(DonationsWindowTest, FirstOpeningUsesTheDefaultPlaceAndClosingStoresOnlyL
     }
 }
 
-TEST_F(DonationsWindowTest, TheAddressRowsAndTheHiddenHint) {
-    auto w = openDonations();
-    const wchar_t* coins[] = {L"BTC", L"NMC", L"LTC", L"DASH", L"VTC"};
-    for (size_t i = 0; i < 5; ++i) {
-        SCOPED_TRACE(test::narrow(coins[i]));
-        HWND box = w->control(kAddressBoxes[i]);
-        EXPECT_EQ(w->controlText(kNameLabels[i]), coins[i]);
-        EXPECT_EQ(w->controlText(kAddressBoxes[i]), about::maker::kAddresses[i]);
-        // Rows 600 twips (40 pixels) apart from 1560 twips down, label and box side by side.
-        EXPECT_EQ(placeOf(box).top, 104 + 40 * static_cast<long>(i));
-        EXPECT_EQ(placeOf(w->control(kNameLabels[i])).top, placeOf(box).top);
-        EXPECT_EQ(w->colorsOf(box)->text, kBlack);
-        EXPECT_EQ(w->colorsOf(box)->background, RGB(255, 255, 192));
-        // A display field: typing changes nothing.
-        ::SendMessageW(box, WM_CHAR, L'x', 0);
-        EXPECT_EQ(w->controlText(kAddressBoxes[i]), about::maker::kAddresses[i]);
-    }
-    // The hint lies at 6600 twips, below what the window shows at its default height.
-    RECT client;
-    ::GetClientRect(w->hwnd(), &client);
-    const RECT hint = placeOf(w->control(DonationsWindow::DOUBLE_CLICK_MESSAGE_TEXTBOX));
-    EXPECT_EQ(hint.top, 440);
-    EXPECT_GT(hint.top, client.bottom);
-    const RECT ok = placeOf(w->control(DonationsWindow::OK_BUTTON));
-    EXPECT_LE(ok.bottom, client.bottom) << "OK is in view";
-    EXPECT_EQ(w->colorsOf(w->control(DonationsWindow::DOUBLE_CLICK_MESSAGE_TEXTBOX))->text,
-              kMagenta);
-}
-
 TEST_F(DonationsWindowTest, DoubleClickingTheAppealStopsAndRestartsTheFlashing) {
     auto w = openDonations();
     HWND message = w->control(DonationsWindow::THANKS_DONATIONS_MESSAGE_TEXTBOX);
