@@ -52,21 +52,27 @@ void TlsGroup::rule(TlsBox box) {
 }
 
 void TlsGroup::load(int no, int yes, int autoState) {
-    set(TlsBox::No, no == 1);
-    set(TlsBox::Yes, yes == 1);
-    set(TlsBox::Auto, autoState == 1);
-    if (state() != TlsState::Other) return;
-    // Two or three stored as ticked: the rules alone leave a mix no click could make.
+    // Loading starts from the group as created, whatever it showed before.
     *this = TlsGroup();
-    if (autoState == 1 || yes == 1) {
-        set(TlsBox::No, false);
-        set(autoState == 1 ? TlsBox::Auto : TlsBox::Yes, true);
+    const int ticked = (no == 1) + (yes == 1) + (autoState == 1);
+    if (ticked <= 1) {
+        // One of the four states OK writes: the boxes are set in order and their rules run.
+        set(TlsBox::No, no == 1);
+        set(TlsBox::Yes, yes == 1);
+        set(TlsBox::Auto, autoState == 1);
+        return;
     }
+    // Two or three stored as ticked, which OK never writes: the rules alone would leave a
+    // choice nobody made, so the last box stored as ticked is chosen.
+    set(TlsBox::No, false);
+    set(autoState == 1 ? TlsBox::Auto : TlsBox::Yes, true);
 }
 
 void TlsGroup::copyFrom(const TlsGroup& source) {
-    // From any state, unticking what is ticked leads to "no chosen"; from there the source's
-    // choice is reached the way the user would click it.
+    // From any state a click can reach, unticking what is ticked leads to "no chosen"; from
+    // there the source's choice is reached the way the user would click it. A mix that only
+    // code could have set starts again from the group as created.
+    if (state() == TlsState::Other) *this = TlsGroup();
     set(TlsBox::Yes, false);
     set(TlsBox::Auto, false);
     set(TlsBox::No, true);

@@ -27,9 +27,10 @@ public:
     // The user's click: refused on a disabled box.
     void click(TlsBox box);
 
-    // The three stored states set in the order no, yes, auto (0 or 1; other values have been
-    // read as the keys' defaults before). Ends in one of the four states with its word: a
-    // combination that OK never writes (two or three ticked) settles on the last one ticked.
+    // The three stored states set in the order no, yes, auto on the group as created (0 or 1;
+    // other values have been read as the keys' defaults before). Ends in one of the four
+    // states with its word: a combination that OK never writes (two or three ticked) settles
+    // on the last one stored as ticked.
     void load(int no, int yes, int autoState);
     // Brings this group into the state of another, through its own rules (the copy of the
     // shared settings into an instance).

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds both trees and runs every test: unit tests (native, with
-# sanitizers), Windows tests under Wine, and the end-to-end tests of the built program.
+# sanitizers), Windows tests under Wine, the end-to-end tests of the built program, and each
+# fuzz target briefly over its seeds.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -8,6 +9,7 @@ bash scripts/setup.sh || exit 1
 
 cmake --preset native >/dev/null && cmake --build --preset native || exit 1
 cmake --preset windows >/dev/null && cmake --build --preset windows || exit 1
+cmake --preset fuzz >/dev/null && cmake --build --preset fuzz || exit 1
 
 source scripts/wine-session.sh
 wine_session_start "$root/build/windows/wineprefix"
@@ -35,6 +37,9 @@ count "$log/native.txt"
 echo "== Windows and end-to-end tests (Wine)"
 ctest --preset windows 2>&1 | tee "$log/windows.txt"
 count "$log/windows.txt"
+echo "== fuzz targets, briefly"
+ctest --preset fuzz -j2 2>&1 | tee "$log/fuzz.txt"
+count "$log/fuzz.txt"
 rm -rf "$log"
 
 echo

@@ -75,7 +75,22 @@ TEST(TlsGroup, LoadingEveryStoredCombinationEndsInAValidState) {
         g.load(no, yes, a);
         EXPECT_EQ(g.state(), expected) << no << yes << a;
     }
-    // Combinations OK never writes still end in one of the four states with its word.
+    // Combinations OK never writes settle on the last box stored as ticked.
+    const std::tuple<int, int, int, TlsState> mixed[] = {{1, 1, 0, TlsState::YesChosen},
+                                                         {1, 0, 1, TlsState::AutoChosen},
+                                                         {0, 1, 1, TlsState::AutoChosen},
+                                                         {1, 1, 1, TlsState::AutoChosen}};
+    for (auto [no, yes, a, expected] : mixed) {
+        TlsGroup g;
+        g.load(no, yes, a);
+        EXPECT_EQ(g.state(), expected) << no << yes << a;
+    }
+    // Loading over a group that showed another choice ends in the stored state all the same.
+    for (auto [no, yes, a, expected] : written) {
+        TlsGroup g = reach(TlsState::AutoChosen);
+        g.load(no, yes, a);
+        EXPECT_EQ(g.state(), expected) << "over auto: " << no << yes << a;
+    }
     for (int no : {0, 1})
         for (int yes : {0, 1})
             for (int a : {0, 1}) {
