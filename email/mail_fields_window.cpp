@@ -24,7 +24,7 @@ constexpr std::pair<int, TlsBox> kTlsBoxes[] = {{MailFieldsWindow::TLS_NO_TICKBO
 
 void MailFieldsWindow::createFieldControls() {
     addPictureButton(BROWSE_SE_HOME_FOLDER_BUTTON, IDI_FOLDER, {240, 840, 375, 375});
-    addButton(USE_BUTTON, L"Use", {6240, 600, 615, 255});
+    addButton(USE_BUTTON, L"Use", {6240, 600, 615, 240});
     setFont(addTextBox(SE_HOME_TEXTBOX, L"", {600, 840, 9015, 315}), L"Tahoma", 8, true);
     addTextBox(SMTP_SERVER_ADDRESS_PORT_TEXTBOX, L"", {240, 1560, 6495, 285});
     addTextBox(SMTP_USERNAME_TEXTBOX, L"", {240, 2280, 4575, 285});

@@ -48,8 +48,8 @@ void SettingsWindow::createControls() {
     addStatusLine(STATUS_LABEL, {120, 1665, 5175, 255});
     addLine(LINE_3, {120, 1965, 5175, 30});
 
-    addButton(ABOUT_BUTTON, L"About", {120, 2160, 735, 615});
-    addButton(VIEW_OUTPUT_COMMANDS_BUTTON, L"View Output Commands", {975, 2160, 1545, 615},
+    addButton(ABOUT_BUTTON, L"About", {120, 2160, 555, 615});
+    addButton(VIEW_OUTPUT_COMMANDS_BUTTON, L"View Output Commands", {735, 2160, 1785, 615},
               BS_MULTILINE);
     // The update light lies behind "Email Settings" and shows as a frame around it.
     HWND light = addLabel(UPDATE_SETTINGS_LIGHT_TEXTBOX, L"", {2640, 2040, 1335, 855});

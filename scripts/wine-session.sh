@@ -19,6 +19,13 @@ wine_session_start() {
   # helper processes would hold a pipe open.
   wineboot -i >"$WINEPREFIX/../wineboot.log" 2>&1 || true
   wineserver -p >/dev/null 2>&1 </dev/null || true
+  # Wine's own fonts (Marlett draws the title bars' close buttons, Tahoma is the dialog font),
+  # put where this Wine finds them whichever way it was packaged.
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
+  mkdir -p "$fonts"
+  for font in /usr/share/wine/fonts/*.ttf; do
+    [ -f "$fonts/${font##*/}" ] || cp "$font" "$fonts/"
+  done
   trap wine_session_stop EXIT
 }
 

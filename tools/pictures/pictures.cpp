@@ -1,0 +1,249 @@
+// kovalt_pictures.exe HANDSHAKE-FILE: shows every window of the program in turn, filled with
+// sample values, for scripts/pictures.sh to photograph. For each window it writes
+// "<name> <left> <top> <width> <height>" (the outer rectangle on the screen) to HANDSHAKE-FILE
+// and waits until the script has deleted that file, then goes on to the next window.
+// The settings live under a scratch registry key, deleted at the end; the watched process is a
+// copy of this program, started as "wallet-node.exe" in a scratch program folder.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "about/about_window.h"
+#include "about/donations_window.h"
+#include "email/email_main_window.h"
+#include "email/email_shared_window.h"
+#include "email/output_commands_window.h"
+#include "instance/settings_window.h"
+#include "monitor/main_window.h"
+#include "platform/process_query.h"
+#include "platform/registry_store.h"
+#include "platform/services.h"
+#include "platform/win_handles.h"
+
+using namespace kovalt;
+
+namespace {
+
+const std::wstring kRoot = L"C:\\TALVERO-ROOT";
+const std::wstring kProgramFolder = kRoot + L"\\KOV-ALT";
+const std::wstring kInstance = L"WALLET-WATCH";
+const std::wstring kWatched = L"wallet-node.exe";
+
+void pumpFor(std::chrono::milliseconds span) {
+    const auto end = std::chrono::steady_clock::now() + span;
+    MSG msg;
+    while (std::chrono::steady_clock::now() < end) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+bool exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Places the window at 20,20 on top, lets it paint, reports its rectangle and waits until the
+// picture has been taken; then hides it.
+void photograph(const std::wstring& handshake, const char* name, HWND window, HWND focus) {
+    ::SetWindowPos(window, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    if (focus) {
+        ::SetForegroundWindow(window);
+        ::SetFocus(focus);
+    }
+    ::SetCursorPos(1279, 1023);  // out of the way of every window
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    pumpFor(std::chrono::milliseconds(1000));
+
+    RECT r;
+    ::GetWindowRect(window, &r);
+    char line[128];
+    std::snprintf(line, sizeof line, "%s %ld %ld %ld %ld\n", name, r.left, r.top,
+                  r.right - r.left, r.bottom - r.top);
+    const std::wstring temporary = handshake + L".tmp";
+    if (FILE* f = _wfopen(temporary.c_str(), L"wb")) {
+        std::fputs(line, f);
+        std::fclose(f);
+    }
+    ::MoveFileExW(temporary.c_str(), handshake.c_str(), MOVEFILE_REPLACE_EXISTING);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (exists(handshake) && std::chrono::steady_clock::now() < limit)
+        pumpFor(std::chrono::milliseconds(50));
+    ::ShowWindow(window, SW_HIDE);
+}
+
+void click(ui::Window& w, int id) { ::SendMessageW(w.control(id), BM_CLICK, 0, 0); }
+
+void seed(settings::SettingsStore& store, const std::wstring& section,
+          std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> values) {
+    for (const auto& [key, value] : values) store.save(L"KOVALT", section, key, value);
+}
+
+void fillStore(settings::SettingsStore& store) {
+    seed(store, kInstance,
+         {{L"RUNNER_NAME_TEXTBOX", L"Wallet node"},
+          {L"PROCESS_NAME_TEXTBOX", kWatched.c_str()},
+          {L"ENABLED_TICKBOX", L"1"},
+          {L"AlwaysOnTop_TICKBOX", L"1"},
+          {L"SE_HOME_TEXTBOX", L"C:\\TALVERO-ROOT\\SendEmail"},
+          {L"SMTP_SERVER_ADDRESS_PORT_TEXTBOX", L"smtp.example.org:587"},
+          {L"SMTP_USERNAME_TEXTBOX", L"alerts"},
+          {L"SMTP_PASSWORD_TEXTBOX", L"n0de-Watch!"},
+          {L"SEND_FROM_ADDRESS_TEXTBOX", L"watchdog@example.org"},
+          {L"SEND_TO_ADDRESS_TEXTBOX", L"owner@example.org"},
+          {L"SEND_CC_ADDRESS_TEXTBOX", L"night-shift@example.org"},
+          {L"SEND_BCC_ADDRESS_TEXTBOX", L""},
+          {L"TLS_NO_TICKBOX", L"0"},
+          {L"TLS_YES_TICKBOX", L"0"},
+          {L"TLS_AUTO_TICKBOX", L"1"}});
+    seed(store, L"KOV-ALT-SHARED-EMAIL-SETTINGS",
+         {{L"SE_HOME_TEXTBOX", L"C:\\TALVERO-ROOT\\SendEmail"},
+          {L"SMTP_SERVER_ADDRESS_PORT_TEXTBOX", L"smtp.example.org:465"},
+          {L"SMTP_USERNAME_TEXTBOX", L"watchdog"},
+          {L"SMTP_PASSWORD_TEXTBOX", L"shared-Secret9"},
+          {L"SEND_FROM_ADDRESS_TEXTBOX", L"watchdog@example.org"},
+          {L"SEND_TO_ADDRESS_TEXTBOX", L"team@example.org"},
+          {L"SEND_CC_ADDRESS_TEXTBOX", L""},
+          {L"SEND_BCC_ADDRESS_TEXTBOX", L"archive@example.org"},
+          {L"TLS_NO_TICKBOX", L"0"},
+          {L"TLS_YES_TICKBOX", L"1"},
+          {L"TLS_AUTO_TICKBOX", L"0"}});
+}
+
+void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
+    platform::AppServices services{
+        store,
+        [] { return platform::ProgramIdentity{kProgramFolder, kInstance}; },
+        [](const std::wstring& name) { return platform::checkProcessRunning(name); },
+        [](const std::wstring&) { return platform::StartResult{false, L"not started for pictures"}; },
+        [](HWND, const platform::FileDialogRequest&) { return std::optional<std::wstring>(); },
+        [](HWND, const std::wstring&) { return std::optional<std::wstring>(); }};
+
+    // The strip after a real check that found the watched process.
+    monitor::MainWindow main(services);
+    if (!main.open()) return;
+    main.PROCESS_RUNNING_TIMER_Timer();
+    photograph(handshake, "main", main.hwnd(), nullptr);
+    // It stays on top of everything: out of the way of the others.
+    ::SetWindowPos(main.hwnd(), nullptr, 1000, 900, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+
+    // Monitoring ticked (from the store) and the alert scripts just written: the light green.
+    instance::SettingsWindow settingsWindow(main);
+    if (!settingsWindow.open()) return;
+    settingsWindow.setUpdateLight(instance::SettingsWindow::kGreen);
+    photograph(handshake, "settings", settingsWindow.hwnd(),
+               settingsWindow.control(instance::SettingsWindow::OK_BUTTON));
+
+    email::EmailMainWindow emailWindow(settingsWindow);
+    if (!emailWindow.open()) return;
+    emailWindow.COMMAND_UPDATE_TIMER_Timer();
+    photograph(handshake, "email-main", emailWindow.hwnd(),
+               emailWindow.control(email::EmailMainWindow::OK_BUTTON));
+
+    {
+        email::EmailSharedWindow shared(emailWindow);
+        if (!shared.open()) return;
+        photograph(handshake, "email-shared", shared.hwnd(),
+                   shared.control(email::EmailSharedWindow::OK_BUTTON));
+    }
+    {
+        email::OutputCommandsWindow commands(main, emailWindow.hwnd());
+        if (!commands.open()) return;
+        click(commands, email::OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON);
+        photograph(handshake, "output-commands", commands.hwnd(),
+                   commands.control(email::OutputCommandsWindow::OK_BUTTON));
+    }
+
+    // Three colour ticks (green, red, cyan), then the cycle held still for the picture.
+    about::AboutWindow aboutWindow(main, settingsWindow.hwnd());
+    if (!aboutWindow.open()) return;
+    for (int n = 1; n <= 3; ++n) aboutWindow.donationButtonTimer(n).fire();
+    for (int n = 1; n <= 5; ++n) aboutWindow.donationButtonTimer(n).setEnabled(false);
+    photograph(handshake, "about", aboutWindow.hwnd(),
+               aboutWindow.control(about::AboutWindow::OK_BUTTON));
+
+    // The appeal at its second colour, held still; the first address double-clicked (marked).
+    about::DonationsWindow donations(main, aboutWindow.hwnd());
+    if (!donations.open()) return;
+    for (int n = 1; n <= 2; ++n) donations.donationTextTimer(n).fire();
+    for (int n = 1; n <= 5; ++n) donations.donationTextTimer(n).setEnabled(false);
+    HWND address = donations.control(about::DonationsWindow::BTC_DONATION_ADDRESS_TEXTBOX);
+    ::ShowWindow(donations.hwnd(), SW_SHOW);
+    ::SetForegroundWindow(donations.hwnd());
+    ::SetFocus(address);
+    ::SendMessageW(address, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+    ::SendMessageW(address, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    ::HideCaret(address);  // a blinking caret would make every picture differ
+    photograph(handshake, "donations", donations.hwnd(), nullptr);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // The watched process: waits until the program that started it has ended.
+    if (argc == 3 && std::wstring(argv[1]) == L"--sleep") {
+        HANDLE parent = ::OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(argv[2], nullptr, 10));
+        if (parent) ::WaitForSingleObject(parent, 10 * 60 * 1000);
+        return 0;
+    }
+    if (argc != 2) {
+        std::fputs("usage: kovalt_pictures HANDSHAKE-FILE\n", stderr);
+        return 2;
+    }
+    platform::ComInit com;
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    // The scratch program folder (only what this run made is removed) and the watched copy.
+    const bool madeRoot = ::CreateDirectoryW(kRoot.c_str(), nullptr);
+    const bool madeFolder = ::CreateDirectoryW(kProgramFolder.c_str(), nullptr);
+    const std::wstring watched = kProgramFolder + L"\\" + kWatched;
+    wchar_t self[MAX_PATH * 4];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
+    PROCESS_INFORMATION process = {};
+    STARTUPINFOW startup = {sizeof(startup)};
+    std::wstring commandLine =
+        L"\"" + watched + L"\" --sleep " + std::to_wstring(::GetCurrentProcessId());
+    if (!::CopyFileW(self, watched.c_str(), FALSE) ||
+        !::CreateProcessW(watched.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr, kProgramFolder.c_str(), &startup, &process)) {
+        std::fprintf(stderr, "cannot start %ls: error %lu\n", watched.c_str(), ::GetLastError());
+        return 1;
+    }
+    for (int i = 0; i < 200; ++i) {
+        if (platform::checkProcessRunning(kWatched).outcome == monitor::ProbeOutcome::Found) break;
+        ::Sleep(100);
+    }
+
+    const std::wstring scratchKey =
+        L"Software\\KovaltPictures\\" + std::to_wstring(::GetCurrentProcessId());
+    {
+        platform::RegistryStore store(scratchKey);
+        fillStore(store);
+        showAll(store, argv[1]);
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, scratchKey.c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, scratchKey.c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KovaltPictures");  // only when empty
+
+    ::TerminateProcess(process.hProcess, 0);
+    ::WaitForSingleObject(process.hProcess, 10000);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+    // The ended process's file may stay in use for a moment.
+    for (int i = 0; i < 50 && exists(watched); ++i) {
+        if (!::DeleteFileW(watched.c_str())) ::Sleep(100);
+    }
+    for (int i = 0; madeFolder && i < 50 && !::RemoveDirectoryW(kProgramFolder.c_str()); ++i)
+        ::Sleep(100);
+    if (madeRoot) ::RemoveDirectoryW(kRoot.c_str());
+    if (exists(kProgramFolder) && madeFolder)
+        std::fprintf(stderr, "could not remove %ls: error %lu\n", kProgramFolder.c_str(), ::GetLastError());
+    return 0;
+}
