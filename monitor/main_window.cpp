@@ -133,11 +133,16 @@ void MainWindow::applyMonitorTimers() {
 
 void MainWindow::showRunLight() {
     const RunLight& light = monitor_.light();
+    // Most ticks find what the last one found: repainting the same look once a second would
+    // cost more than the check itself and make the light flicker.
+    if (shownLight_ && shownLight_->look == light.look && shownLight_->tooltip == light.tooltip)
+        return;
     const LookStyle style = styleOf(light.look);
     HWND label = runLight();
     setColors(label, {style.text, style.background});
     ::SetWindowTextW(label, style.caption);
     setTooltip(label, light.tooltip);
+    shownLight_ = light;
 }
 
 void MainWindow::onCommand(int id, int code, HWND) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "monitor/run_monitor.h"
@@ -76,6 +77,7 @@ private:
     platform::AppServices services_;
     instance::SettingsWindow* settingsWindow_ = nullptr;
     RunMonitor monitor_;
+    std::optional<RunLight> shownLight_;  // what the run light shows since the last change
     bool ticking_ = false;
 
     std::wstring runnerName_;

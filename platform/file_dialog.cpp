@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/win_handles.h"
+
 
 namespace kovalt::platform {
 
@@ -30,7 +32,9 @@ std::optional<std::wstring> pickFileToOpen(HWND owner, const FileDialogRequest& 
     // The program's current folder stays where it was.
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR |
                 OFN_EXPLORER;
-    if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
+    const SystemLibrary comdlg(L"comdlg32.dll");
+    auto getOpenFileName = comdlg.get<BOOL(WINAPI*)(OPENFILENAMEW*)>("GetOpenFileNameW");
+    if (!getOpenFileName || !getOpenFileName(&ofn)) return std::nullopt;
     return std::wstring(title.data());
 }
 

@@ -50,10 +50,34 @@ struct DeleteObjectFn {
     void operator()(HGDIOBJ o) const { ::DeleteObject(o); }
 };
 
+struct FreeLibraryFn {
+    void operator()(HMODULE m) const { ::FreeLibrary(m); }
+};
+
 using UniqueHandle = Unique<HANDLE, nullptr, CloseHandleFn>;  // OpenProcess style
 using UniqueKey = Unique<HKEY, nullptr, CloseKeyFn>;
 using UniqueFont = Unique<HFONT, nullptr, DeleteObjectFn>;
 using UniqueBrush = Unique<HBRUSH, nullptr, DeleteObjectFn>;
+using UniqueModule = Unique<HMODULE, nullptr, FreeLibraryFn>;
+
+// A system DLL loaded only for the moment it is needed: the dialogs' DLLs are large, and a
+// program that stays up for weeks should not carry them between uses. Only the system folder is
+// searched, so no DLL of the same name elsewhere is picked up.
+class SystemLibrary {
+public:
+    explicit SystemLibrary(const wchar_t* name)
+        : module_(::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
+    // The named function as the given pointer type, or null.
+    template <typename Fn>
+    Fn get(const char* name) const {
+        return module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(
+                             ::GetProcAddress(module_.get(), name)))
+                       : nullptr;
+    }
+
+private:
+    UniqueModule module_;
+};
 
 // Both handles of a started process.
 struct ProcessInfo {

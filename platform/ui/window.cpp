@@ -422,4 +422,16 @@ int runMessageLoop(Window& main) {
     return 0;
 }
 
+void pumpMessages(std::chrono::milliseconds span) {
+    const auto end = std::chrono::steady_clock::now() + span;
+    MSG msg;
+    while (std::chrono::steady_clock::now() < end) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 }  // namespace kovalt::ui

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -187,5 +188,9 @@ void showModal(Window& window, HWND owner);
 
 // Runs the program's message loop until WM_QUIT, with dialog keyboard handling for `main`.
 int runMessageLoop(Window& main);
+
+// Dispatches this thread's messages for a while, so timers fire and windows paint; for tools
+// and tests that drive windows without a loop of their own.
+void pumpMessages(std::chrono::milliseconds span);
 
 }  // namespace kovalt::ui

@@ -106,17 +106,7 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     }
 }
 
-void pumpFor(std::chrono::milliseconds span) {
-    const auto end = std::chrono::steady_clock::now() + span;
-    MSG msg;
-    while (std::chrono::steady_clock::now() < end) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
+void pumpFor(std::chrono::milliseconds span) { ui::pumpMessages(span); }
 
 platform::AppServices InstanceFixture::services() {
     return {recording,

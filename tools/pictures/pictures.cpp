@@ -32,17 +32,6 @@ const std::wstring kProgramFolder = kRoot + L"\\KOV-ALT";
 const std::wstring kInstance = L"WALLET-WATCH";
 const std::wstring kWatched = L"wallet-node.exe";
 
-void pumpFor(std::chrono::milliseconds span) {
-    const auto end = std::chrono::steady_clock::now() + span;
-    MSG msg;
-    while (std::chrono::steady_clock::now() < end) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 bool exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -59,7 +48,7 @@ void photograph(const std::wstring& handshake, const char* name, HWND window, HW
     ::SetCursorPos(1279, 1023);  // out of the way of every window
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    pumpFor(std::chrono::milliseconds(1000));
+    ui::pumpMessages(std::chrono::milliseconds(1000));
 
     RECT r;
     ::GetWindowRect(window, &r);
@@ -74,7 +63,7 @@ void photograph(const std::wstring& handshake, const char* name, HWND window, HW
     ::MoveFileExW(temporary.c_str(), handshake.c_str(), MOVEFILE_REPLACE_EXISTING);
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (exists(handshake) && std::chrono::steady_clock::now() < limit)
-        pumpFor(std::chrono::milliseconds(50));
+        ui::pumpMessages(std::chrono::milliseconds(50));
     ::ShowWindow(window, SW_HIDE);
 }
 
