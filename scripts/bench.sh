@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds the Windows tree and runs every benchmark in bench/ under Wine
+# (a prefix of their own, build/bench/wineprefix; a virtual display when there is none), then
+# writes BENCHMARKS.md in the repository root with the results and the machine they came from.
+# About seven minutes on the machine BENCHMARKS.md names, most of it the soak and the three
+# footprint runs of a minute each.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh || exit 1
+
+cmake --preset windows >/dev/null && cmake --build --preset windows || exit 1
+bin="$root/build/windows/bench"
+
+source scripts/wine-session.sh
+mkdir -p "$root/build/bench"
+wine_session_start "$root/build/bench/wineprefix"
+# As for the tests: no window manager on a virtual display, so windows are not handed to one.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+
+results="$root/build/bench/results"
+rm -rf "$results"
+mkdir -p "$results"
+load_start=$(cut -d' ' -f1-3 /proc/loadavg)
+started=$(date -u '+%Y-%m-%d %H:%M UTC')
+
+# name, then the program's arguments. Output to files, never pipes: Wine's helper processes
+# inherit them and outlive the program.
+benchmarks=(
+  "probe 1000 100"        # probe calls, tasklist runs
+  "tick 1000"             # rounds
+  "soak 20000 500 30 25"  # ticks, change the watched process every N ticks, minutes allowed, to fill
+  "footprint 60 3"        # seconds before reading, runs
+  "start 10"              # runs of each program
+  "latency 20"            # stop/start cycles
+)
+failed=0
+declare -A seconds status
+for entry in "${benchmarks[@]}"; do
+  read -r name args <<<"$entry"
+  echo "== $name ($args)"
+  t0=$(date +%s)
+  # shellcheck disable=SC2086
+  wine "$bin/kovalt_bench_$name.exe" $args >"$results/$name.md" 2>"$results/$name.log" </dev/null
+  rc=$?
+  seconds[$name]=$(($(date +%s) - t0))
+  status[$name]=$rc
+  grep '^@summary ' "$results/$name.md" | sed 's/^@summary //'
+  if [ "$rc" -ne 0 ]; then
+    echo "   exit code $rc; see $results/$name.log"
+    failed=$((failed + 1))
+  fi
+done
+load_end=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# ---- BENCHMARKS.md ----
+cpu=$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+memory=$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)
+os=$( (. /etc/os-release && echo "$PRETTY_NAME") 2>/dev/null || echo unknown)
+wine_version=$(wine --version 2>/dev/null)
+compiler=$(x86_64-w64-mingw32-g++-posix --version | head -1)
+commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
+if [ -n "$(git status --porcelain 2>/dev/null)" ]; then commit="$commit, with uncommitted changes"; fi
+
+out="$root/BENCHMARKS.md.new"
+{
+  echo "# Benchmarks"
+  echo
+  echo "**Every figure here was measured under Wine on Linux, not on Windows.** WMI, process"
+  echo "start, window creation and memory accounting are Wine's own implementations; on Windows"
+  echo "the figures will differ, and some counters Windows has are not kept by Wine at all (each"
+  echo "section says where its figures come from)."
+  echo
+  echo "Reproduce: \`bash scripts/bench.sh\` (installs what is missing, builds the \`windows\`"
+  echo "preset, runs the programs of \`bench/\` under Wine in \`build/bench/wineprefix\` and"
+  echo "rewrites this file)."
+  echo
+  echo "## Machine and run"
+  echo
+  echo "| | |"
+  echo "|---|---|"
+  echo "| Date | $started |"
+  echo "| CPUs (\`nproc\`) | $(nproc) |"
+  echo "| CPU model | $cpu |"
+  echo "| Memory | $memory |"
+  echo "| System | $os, Linux $(uname -r) |"
+  echo "| Wine | $wine_version |"
+  echo "| Compiler | $compiler |"
+  echo "| Source | git $commit |"
+  echo "| Load average (1, 5, 15 min) at start / end | $load_start / $load_end |"
+  echo
+  echo "Medians are given with min and max; every ratio is taken between figures of the same run."
+  echo "The machine was not otherwise reserved for the run (see the load average)."
+  echo
+  echo "## Overview"
+  echo
+  echo "| Measurement | Result | Target | Met |"
+  echo "|---|---|---|---|"
+  for entry in "${benchmarks[@]}"; do
+    read -r name _ <<<"$entry"
+    row=$(grep '^@summary ' "$results/$name.md" | sed 's/^@summary //')
+    if [ -n "$row" ]; then echo "$row"; else echo "| $name | no result (exit code ${status[$name]}) | | |"; fi
+  done
+  echo
+  for entry in "${benchmarks[@]}"; do
+    read -r name args <<<"$entry"
+    grep -v '^@summary ' "$results/$name.md"
+    echo "_Program \`bench/${name}_bench.cpp\`, arguments \`$args\`, ${seconds[$name]} s, exit code ${status[$name]}._"
+    if [ "${status[$name]}" -ne 0 ]; then
+      echo
+      echo '```'
+      grep -v -e 'wine32' -e 'multiarch' -e 'dpkg --add' -e 'apt-get install' "$results/$name.log" | tail -20
+      echo '```'
+    fi
+    echo
+  done
+} >"$out"
+mv "$out" "$root/BENCHMARKS.md"
+
+echo
+echo "BENCHMARKS.md written; $failed benchmark(s) failed"
+[ "$failed" -eq 0 ]
