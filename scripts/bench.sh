@@ -114,6 +114,8 @@ out="$root/BENCHMARKS.md.new"
     fi
     echo
   done
+  # What the figures alone do not say, kept with the benchmarks.
+  if [ -f "$root/bench/NOTES.md" ]; then cat "$root/bench/NOTES.md"; fi
 } >"$out"
 mv "$out" "$root/BENCHMARKS.md"
 
