@@ -37,10 +37,9 @@ void AboutWindow::createControls() {
     // The coloured box lies behind the button and shows as a frame 120 twips wide around it.
     HWND back = addLabel(DONATIONS_BACK_TEXTBOX, L"", {240, 1200, 4575, 735});
     HWND donations = addButton(DONATIONS_BUTTON, L"!!! DONATIONS ALWAYS APPRECIATED !!!",
-                               {360, 1320, 4335, 495}, WS_CLIPSIBLINGS);
+                               {360, 1320, 4335, 495});
     setFont(donations, L"Tahoma", 8, true);
-    ::SetWindowPos(back, donations, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SetWindowLongPtrW(back, GWL_STYLE, ::GetWindowLongPtrW(back, GWL_STYLE) | WS_CLIPSIBLINGS);
+    putBehind(back, donations);
     // A text box's own background until the first tick.
     setColors(back, {::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW)});
 

@@ -127,10 +127,7 @@ bool EmailMainWindow::writeScripts() {
 
 void EmailMainWindow::SHARED_SETTINGS_BUTTON_Click() {
     EmailSharedWindow window(*this);
-    if (!window.open()) return;
-    sharedWindow_ = &window;
-    ui::showModal(window, hwnd());
-    sharedWindow_ = nullptr;
+    if (window.open()) ui::showModal(window, hwnd(), sharedWindow_);
 }
 
 void EmailMainWindow::VIEW_OUTPUT_COMMANDS_BUTTON_Click() {

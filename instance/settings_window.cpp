@@ -54,9 +54,8 @@ void SettingsWindow::createControls() {
     // The update light lies behind "Email Settings" and shows as a frame around it.
     HWND light = addLabel(UPDATE_SETTINGS_LIGHT_TEXTBOX, L"", {2640, 2040, 1335, 855});
     HWND email = addButton(EMAIL_SETTINGS_BUTTON, L"Email Settings", {2760, 2160, 1095, 615},
-                           BS_MULTILINE | WS_CLIPSIBLINGS);
-    ::SetWindowPos(light, email, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SetWindowLongPtrW(light, GWL_STYLE, ::GetWindowLongPtrW(light, GWL_STYLE) | WS_CLIPSIBLINGS);
+                           BS_MULTILINE);
+    putBehind(light, email);
     setUpdateLight(kLightYellow);
     addButton(OK_BUTTON, L"OK", {4095, 2160, 1200, 615}, BS_DEFPUSHBUTTON);
     setDefaultButton(OK_BUTTON);

@@ -82,11 +82,7 @@ void MainWindow::TLV_BUTTON_Click() {
     // Created afresh at each opening, so it loads from the store again; the strip's timers
     // keep ticking while it is open.
     instance::SettingsWindow settings(*this);
-    if (!settings.open()) return;
-    if (onSettingsWindow) onSettingsWindow(settings);
-    settingsWindow_ = &settings;
-    ui::showModal(settings, hwnd());
-    settingsWindow_ = nullptr;
+    if (settings.open()) ui::showModal(settings, hwnd(), settingsWindow_);
 }
 
 void MainWindow::startMonitoring() {

@@ -60,9 +60,6 @@ public:
     void PROCESS_STOPPED_TIMER_Timer() { monitorTick(MonitorTimer::Stopped); }
     void TLV_BUTTON_Click();
 
-    // Called with each monitor settings window just created, to connect the windows it opens.
-    std::function<void(instance::SettingsWindow&)> onSettingsWindow;
-
 protected:
     bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     void onCommand(int id, int code, HWND control) override;

@@ -270,6 +270,12 @@ HWND Window::addHeading(int id, const std::wstring& text, const TwipRect& rect, 
     return label;
 }
 
+void Window::putBehind(HWND back, HWND front) {
+    for (HWND w : {back, front})
+        ::SetWindowLongPtrW(w, GWL_STYLE, ::GetWindowLongPtrW(w, GWL_STYLE) | WS_CLIPSIBLINGS);
+    ::SetWindowPos(back, front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 HWND Window::addStatusLine(int id, const TwipRect& rect) {
     HWND status = addLabel(id, L"", rect, SS_ENDELLIPSIS | SS_NOTIFY);
     setColors(status, {RGB(192, 0, 0), ::GetSysColor(COLOR_BTNFACE)});

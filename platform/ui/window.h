@@ -100,6 +100,8 @@ protected:
     HWND addPictureButton(int id, int iconResource, const TwipRect& rect);
     // The windows' title labels: bold green text on black.
     HWND addHeading(int id, const std::wstring& text, const TwipRect& rect, double points = 12);
+    // Puts `back` right behind `front` so that, being larger, it shows as a frame around it.
+    void putBehind(HWND back, HWND front);
     // A line of plain words about what just failed, dark red; its tooltip holds the whole
     // text when the line is too short for it.
     HWND addStatusLine(int id, const TwipRect& rect);
@@ -185,6 +187,15 @@ HICON programIcon(int size);
 // Shows `window` modal over `owner`: the owner takes no input until it closes, while every
 // window's timers go on ticking. Returns when the window has closed.
 void showModal(Window& window, HWND owner);
+
+// The same, with `whileOpen` pointing at the window for as long as it is open, for the windows
+// that other windows reach through their opener.
+template <typename W>
+void showModal(W& window, HWND owner, W*& whileOpen) {
+    whileOpen = &window;
+    showModal(window, owner);
+    whileOpen = nullptr;
+}
 
 // Runs the program's message loop until WM_QUIT, with dialog keyboard handling for `main`.
 int runMessageLoop(Window& main);
