@@ -3,7 +3,6 @@
 // fields. Opened modal over the strip, created afresh at every opening.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "platform/ui/window.h"

@@ -3,7 +3,6 @@
 // other windows read and write, and runs the run-state monitor on its two timers.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
