@@ -394,6 +394,31 @@ Counter privateBytes(HANDLE process) {
             "Linux process's anonymous resident memory"};
 }
 
+CommittedMemory committedMemory(HANDLE process) {
+    CommittedMemory result;
+    result.own = 0;
+    result.writableImages = 0;
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    auto* address = static_cast<unsigned char*>(system.lpMinimumApplicationAddress);
+    MEMORY_BASIC_INFORMATION region;
+    while (address < system.lpMaximumApplicationAddress &&
+           ::VirtualQueryEx(process, address, &region, sizeof(region)) == sizeof(region)) {
+        const DWORD writable =
+            PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+        if (region.State == MEM_COMMIT) {
+            const auto size = static_cast<long long>(region.RegionSize);
+            if (region.Type == MEM_PRIVATE)
+                result.own += size;
+            else if (region.Type == MEM_IMAGE && (region.Protect & writable))
+                result.writableImages += size;
+        }
+        address = static_cast<unsigned char*>(region.BaseAddress) + region.RegionSize;
+    }
+    if (result.own == 0) result.own = result.writableImages = -1;
+    return result;
+}
+
 long long workingSetBytes(HANDLE process) {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);

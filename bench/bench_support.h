@@ -133,4 +133,15 @@ Counter userObjectCount();
 Counter privateBytes(HANDLE process = ::GetCurrentProcess());
 long long workingSetBytes(HANDLE process = ::GetCurrentProcess());
 
+// The committed memory of a process by kind, from walking its address space with VirtualQueryEx
+// (which Wine answers as Windows does): memory of its own (heaps, stacks, VirtualAlloc), and the
+// writable parts of the program and DLL images mapped into it. A DLL's writable pages become
+// private on Windows only when written, so the second figure is an upper bound of what images
+// add to private bytes there.
+struct CommittedMemory {
+    long long own = -1;
+    long long writableImages = -1;
+};
+CommittedMemory committedMemory(HANDLE process);
+
 }  // namespace kovalt::bench

@@ -1,7 +1,8 @@
 // Soak: many ticks of the real strip with the real probe in one process, the watched process
 // stopped and started again every few hundred ticks so that both looks and both scripts are
-// exercised. Handles, GDI and USER objects and private bytes are read after tick 1,000 and after
-// the last tick; both readings fall in a stretch where the watched process is stopped.
+// exercised. Handles, GDI and USER objects, private bytes and committed memory are read after
+// tick 1,000 and after the last tick; both readings fall in a stretch where the watched process
+// is stopped.
 //
 //   kovalt_bench_soak [ticks = 20000] [toggle every = 500] [minutes allowed = 30]
 //                     [minutes to fill when the ticks do not fit = 25]
@@ -28,11 +29,13 @@ struct Snapshot {
     int tick = 0;
     double minutes = 0;
     Counter handles, gdi, user, privateBytes;
+    CommittedMemory committed;
+    long long committedTotal() const { return committed.own + committed.writableImages; }
 };
 
 Snapshot takeSnapshot(int tick, double startMs) {
     return {tick, (nowMs() - startMs) / 60000.0, handleCount(), gdiObjectCount(),
-            userObjectCount(), privateBytes()};
+            userObjectCount(), privateBytes(), committedMemory(::GetCurrentProcess())};
 }
 
 }  // namespace
@@ -113,7 +116,9 @@ int wmain(int argc, wchar_t** argv) {
     const long long gdiDelta = end.gdi.value - first->gdi.value;
     const long long userDelta = end.user.value - first->user.value;
     const long long bytesDelta = end.privateBytes.value - first->privateBytes.value;
-    const bool met = handleDelta <= 0 && gdiDelta <= 0 && userDelta <= 0 && bytesDelta < 256 * 1024;
+    const long long committedDelta = end.committedTotal() - first->committedTotal();
+    const bool met = handleDelta <= 0 && gdiDelta <= 0 && userDelta <= 0 &&
+                     bytesDelta < 256 * 1024 && committedDelta < 256 * 1024;
     const Stats tick = statsOf(tickMs);
 
     std::printf("## 3. Soak\n\n");
@@ -146,24 +151,34 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("| private bytes | %lld | %lld | %+lld (%+.1f KB) | under +256 KB |\n\n",
                 first->privateBytes.value, end.privateBytes.value, bytesDelta,
                 bytesDelta / 1024.0);
+    std::printf("| committed memory (own + writable images) | %lld | %lld | %+lld (%+.1f KB) | "
+                "under +256 KB |\n\n",
+                first->committedTotal(), end.committedTotal(), committedDelta,
+                committedDelta / 1024.0);
     std::printf("Target: **%s**.\n\n", met ? "met" : "missed");
     std::printf("Where the figures come from here:\n\n");
     std::printf("- handles: %s\n", end.handles.source);
     std::printf("- GDI objects: %s\n", end.gdi.source);
     std::printf("- USER objects: %s\n", end.user.source);
-    std::printf("- private bytes: %s\n\n", end.privateBytes.source);
+    std::printf("- private bytes: %s\n", end.privateBytes.source);
+    std::printf("- committed memory: VirtualQueryEx over the address space, committed memory of "
+                "type MEM_PRIVATE plus the writable pages of mapped images (the upper bound of "
+                "PrivateUsage the footprint is judged on)\n\n");
 
     std::printf("Every thousand ticks:\n\n");
-    std::printf("| Tick | Minutes | Handles | GDI | Windows | Private bytes (KB) |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| Tick | Minutes | Handles | GDI | Windows | Private bytes (KB) | "
+                "Committed (KB) |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Snapshot& s : readings)
-        std::printf("| %d | %.1f | %lld | %lld | %lld | %.1f |\n", s.tick, s.minutes,
-                    s.handles.value, s.gdi.value, s.user.value, s.privateBytes.value / 1024.0);
+        std::printf("| %d | %.1f | %lld | %lld | %lld | %.1f | %.1f |\n", s.tick, s.minutes,
+                    s.handles.value, s.gdi.value, s.user.value, s.privateBytes.value / 1024.0,
+                    s.committedTotal() / 1024.0);
     std::printf("\n");
 
     std::printf("@summary | 3. Soak | %d ticks in %.1f min; tick %d to %d: handles %+lld, GDI "
-                "%+lld, windows %+lld, private bytes %+.1f KB | +0, +0, +0, < +256 KB | %s |\n",
+                "%+lld, windows %+lld, private bytes %+.1f KB, committed %+.1f KB | +0, +0, +0, < +256 KB "
+                "| %s |\n",
                 last, totalMinutes, first->tick, end.tick, handleDelta, gdiDelta, userDelta,
-                bytesDelta / 1024.0, met ? "met" : "missed");
+                bytesDelta / 1024.0, committedDelta / 1024.0, met ? "met" : "missed");
     return wrongLooks ? 2 : 0;
 }
