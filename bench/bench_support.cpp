@@ -1,7 +1,6 @@
 #include "bench/bench_support.h"
 
 #include <psapi.h>
-#include <shellapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
 
@@ -88,60 +87,6 @@ std::wstring widen(const std::string& text) {
     std::wstring s(n > 0 ? n - 1 : 0, L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, s.data(), n);
     return s;
-}
-
-bool fileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-long long fileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-std::string readFile(const std::wstring& path) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got) bytes.append(buffer, got);
-    ::CloseHandle(file);
-    return bytes;
-}
-
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                nullptr) &&
-                    written == bytes.size();
-    ::CloseHandle(file);
-    return ok;
-}
-
-ScratchFolder::ScratchFolder(const std::wstring& name) {
-    wchar_t temp[MAX_PATH];
-    DWORD length = ::GetTempPathW(MAX_PATH, temp);
-    std::wstring base(temp, length);
-    if (!base.empty() && base.back() == L'\\') base.pop_back();
-    path_ = base + L"\\" + name + L" " + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-            std::to_wstring(::GetTickCount64());
-    ::CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder() {
-    // SHFileOperation wants a list that ends with two NULs.
-    std::wstring from = path_ + L'\0';
-    SHFILEOPSTRUCTW op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&op);
 }
 
 ScratchKey::~ScratchKey() {

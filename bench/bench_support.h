@@ -1,5 +1,6 @@
-// What the benchmark programs share: a high-resolution clock, medians, scratch folders and
-// registry sections, helper processes, and the resource counters of a process.
+// What the benchmark programs share: a high-resolution clock, medians, scratch registry
+// sections, helper processes, and the resource counters of a process. Scratch folders and
+// whole-file reads and writes are the tests' own (tests/support/scratch.h).
 //
 // Every benchmark prints its results as Markdown on standard output; a line that begins with
 // "@summary " is a row of the overview table that scripts/bench.sh puts at the top of
@@ -11,7 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch.h"
+
 namespace kovalt::bench {
+
+using test::fileExists;
+using test::fileSize;
+using test::readFile;
+using test::ScratchFolder;
+using test::writeFile;
 
 // ---- Time -----------------------------------------------------------------------------------
 
@@ -40,25 +49,6 @@ std::wstring ownFolder();
 std::wstring fullPath(const std::wstring& path);
 std::string narrow(const std::wstring& text);
 std::wstring widen(const std::string& text);
-
-bool fileExists(const std::wstring& path);
-long long fileSize(const std::wstring& path);
-std::string readFile(const std::wstring& path);
-bool writeFile(const std::wstring& path, const std::string& bytes);
-
-// A fresh folder under %TEMP% whose name holds a blank, removed with its contents at the end.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::wstring& name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::wstring& path() const { return path_; }
-    std::wstring operator/(const std::wstring& child) const { return path_ + L"\\" + child; }
-
-private:
-    std::wstring path_;
-};
 
 // A registry key under HKEY_CURRENT_USER removed with everything below it at the end.
 class ScratchKey {

@@ -3,22 +3,10 @@
 #include "platform/process_query.h"
 
 #include <gtest/gtest.h>
-#include <shellapi.h>
 
-#include <atomic>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
 namespace kovalt::test {
-
-std::wstring uniqueSuffix() {
-    static std::atomic<int> counter{0};
-    return std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64()) +
-           L"-" + std::to_wstring(++counter);
-}
 
 ScratchRegistry::ScratchRegistry() : store_(L"Software\\KovaltTests\\" + uniqueSuffix()) {}
 
@@ -26,43 +14,6 @@ ScratchRegistry::~ScratchRegistry() {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, store_.root().c_str());
     ::RegDeleteKeyW(HKEY_CURRENT_USER, store_.root().c_str());
 }
-
-ScratchFolder::ScratchFolder(const std::wstring& name) {
-    wchar_t temp[MAX_PATH];
-    DWORD length = ::GetTempPathW(MAX_PATH, temp);
-    std::wstring base(temp, length);
-    if (!base.empty() && base.back() == L'\\') base.pop_back();
-    path_ = base + L"\\" + name + L" " + uniqueSuffix();
-    makeFolder(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-    // SHFileOperation wants a double-NUL-terminated list.
-    std::wstring from = path_ + L'\0';
-    SHFILEOPSTRUCTW op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&op);
-}
-
-bool fileExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string readFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeFile(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-void makeFolder(const std::wstring& path) { ::CreateDirectoryW(path.c_str(), nullptr); }
 
 std::wstring testProgramFolder() {
     wchar_t path[MAX_PATH * 4];

@@ -12,11 +12,9 @@
 #include "platform/registry_store.h"
 #include "platform/services.h"
 #include "platform/win_handles.h"
+#include "tests/support/scratch.h"
 
 namespace kovalt::test {
-
-// A unique text for names of keys, folders and processes of this test run.
-std::wstring uniqueSuffix();
 
 // A registry store rooted at a scratch key under HKCU, deleted with everything below it.
 class ScratchRegistry {
@@ -29,23 +27,6 @@ public:
 private:
     platform::RegistryStore store_;
 };
-
-// A fresh folder (its name holds blanks) removed with its contents at the end.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::wstring& name = L"kovalt test");
-    ~ScratchFolder();
-    const std::wstring& path() const { return path_; }
-    std::wstring operator/(const std::wstring& child) const { return path_ + L"\\" + child; }
-
-private:
-    std::wstring path_;
-};
-
-bool fileExists(const std::wstring& path);
-std::string readFile(const std::wstring& path);
-void writeFile(const std::wstring& path, const std::string& bytes);
-void makeFolder(const std::wstring& path);
 
 // A copy of the sleeper program started under the given executable name in `folder`.
 class WatchedProcess {
