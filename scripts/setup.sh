@@ -7,8 +7,10 @@ packages=(
   cmake ninja-build g++ googletest                   # native build and unit tests
   clang libclang-rt-14-dev                           # the fuzz targets (libFuzzer)
   mingw-w64 g++-mingw-w64-x86-64-posix               # the Windows build
-  wine wine64 xvfb xauth imagemagick                 # running it: Wine, a virtual display, screenshots
+  wine wine64 fonts-wine xvfb xauth imagemagick      # running it: Wine and its own fonts (only
+                                                     # recommended by wine), a virtual display, screenshots
   python3 python3-pytest python3-aiosmtpd sendemail  # end-to-end tests: harness, SMTP server, mailer
+  netbase                                            # /etc/protocols: the mailer's sockets need "tcp"
 )
 
 missing=()

@@ -16,6 +16,8 @@ wine_session_start "$root/build/windows/wineprefix"
 # Windows the tests open are not handed to a window manager: there is none on a virtual
 # display, and Wine would wait two seconds for one at every window that closes.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# A test program that crashes ends with its error instead of waiting behind Wine's crash dialog.
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 passed=0
 failed=0

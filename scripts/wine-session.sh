@@ -24,6 +24,7 @@ wine_session_start() {
   local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
   mkdir -p "$fonts"
   for font in /usr/share/wine/fonts/*.ttf; do
+    [ -f "$font" ] || { echo "wine-session: no Wine fonts in /usr/share/wine/fonts (package fonts-wine)" >&2; return 1; }
     [ -f "$fonts/${font##*/}" ] || cp "$font" "$fonts/"
   done
   trap wine_session_stop EXIT
