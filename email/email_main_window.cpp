@@ -1,9 +1,9 @@
 #include "email/email_main_window.h"
 
+#include "email/alert_scripts.h"
 #include "email/email_shared_window.h"
 #include "email/output_commands_window.h"
 #include "instance/settings_window.h"
-#include "monitor/alert_paths.h"
 #include "monitor/main_window.h"
 #include "platform/files.h"
 #include "settings/placement.h"
@@ -80,8 +80,10 @@ void EmailMainWindow::OK_BUTTON_Click() {
     // The lines are composed from the fields as they stand, not taken from the last tick: an
     // OK pressed at once would otherwise store and write the old (or empty) lines.
     COMMAND_UPDATE_TIMER_Timer();
-    if (auto problem = findCarriageProblem(fields(), lineContext(), platform::ansiAndOemAgree)) {
-        showStatus(STATUS_LABEL, problem->message);
+    const AlertScripts scripts =
+        prepareAlertScripts(fields(), lineContext(), platform::ansiAndOemAgree, platform::toAnsi);
+    if (scripts.problem) {
+        showStatus(STATUS_LABEL, scripts.problem->message);
         return;
     }
     const settings::InstanceSettings stored = main().instanceSettings();
@@ -95,7 +97,7 @@ void EmailMainWindow::OK_BUTTON_Click() {
     }
     main().setRunningCommand(runningCommand_);
     main().setStoppedCommand(stoppedCommand_);
-    if (!writeScripts()) return;
+    if (!writeScripts(scripts)) return;
     if (!failed.ok()) {
         showStatus(STATUS_LABEL,
                    L"The alert scripts were written, but the settings could not be stored: " +
@@ -106,16 +108,11 @@ void EmailMainWindow::OK_BUTTON_Click() {
     close();
 }
 
-bool EmailMainWindow::writeScripts() {
-    const platform::ProgramIdentity program = main().services().identity();
-    for (auto [kind, line] : {std::pair{AlertKind::Running, &runningCommand_},
-                              std::pair{AlertKind::Stopped, &stoppedCommand_}}) {
-        const std::wstring path = monitor::alertScriptPath(program.folder, program.instanceName, kind);
-        // The carriage check let only characters through that the code page holds.
-        const std::string bytes = platform::toAnsi(*line).value_or(std::string()) + "\r\n";
-        const platform::FileResult written = platform::replaceFile(path, bytes);
+bool EmailMainWindow::writeScripts(const AlertScripts& scripts) {
+    for (const ScriptFile& script : scripts.files) {
+        const platform::FileResult written = platform::replaceFile(script.path, script.bytes);
         if (!written.ok) {
-            showStatus(STATUS_LABEL, L"Could not write the alert script " + path + L": " +
+            showStatus(STATUS_LABEL, L"Could not write the alert script " + script.path + L": " +
                                          written.reason +
                                          L". Use CREATE FOLDERS in the settings window if BATS "
                                          L"is missing.");

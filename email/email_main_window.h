@@ -15,6 +15,7 @@ class SettingsWindow;
 namespace kovalt::email {
 
 class EmailSharedWindow;
+struct AlertScripts;
 
 class EmailMainWindow final : public MailFieldsWindow {
 public:
@@ -57,7 +58,7 @@ protected:
 private:
     void createControls();
     LineContext lineContext() const;
-    bool writeScripts();
+    bool writeScripts(const AlertScripts& scripts);
 
     instance::SettingsWindow& opener_;
     std::wstring runningSubject_, stoppedSubject_;

@@ -77,13 +77,4 @@ void RunMonitor::refreshTooltip() {
     if (!alertProblem_.empty()) light_.tooltip += L"\r\n" + alertProblem_;
 }
 
-std::optional<std::wstring> processQueryText(const std::wstring& name) {
-    if (name.empty() || name.size() > kMaxFileName) return std::nullopt;
-    for (wchar_t c : name)
-        if (c < 0x20 || std::wstring_view(L"\"\\/:*?<>|").find(c) != std::wstring_view::npos)
-            return std::nullopt;
-    const wchar_t quote = name.find(L'\'') == std::wstring::npos ? L'\'' : L'"';
-    return L"SELECT Name FROM Win32_Process WHERE Name=" + (quote + name) + quote;
-}
-
 }  // namespace kovalt::monitor

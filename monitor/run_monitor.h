@@ -3,7 +3,6 @@
 // asks this class what to do and applies the answer.
 #pragma once
 
-#include <optional>
 #include <string>
 
 namespace kovalt::monitor {
@@ -69,12 +68,5 @@ private:
     std::wstring status_;        // the tick's own line of the tooltip
     std::wstring alertProblem_;  // why the last alert did not start
 };
-
-// "SELECT Name FROM Win32_Process WHERE Name='...'" for the watched name, or nothing when no
-// process can have that name (empty, longer than a file name can be, or holding a character
-// no file name can hold), in which
-// case the process counts as not running without asking. A name with a single quote is put in
-// double quotes, which the query language accepts, so the exact name is compared.
-std::optional<std::wstring> processQueryText(const std::wstring& name);
 
 }  // namespace kovalt::monitor

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wbemcli.h>
 
+#include "platform/process_query_text.h"
 #include "platform/win_handles.h"
 
 namespace kovalt::platform {
@@ -16,7 +17,7 @@ monitor::ProbeResult failed(const wchar_t* step, HRESULT hr) {
 }  // namespace
 
 monitor::ProbeResult checkProcessRunning(const std::wstring& name) {
-    auto query = monitor::processQueryText(name);
+    auto query = processQueryText(name);
     if (!query) return {monitor::ProbeOutcome::NotFound, 0, {}};
 
     // The "winmgmts:" moniker binds to exactly this: a locator connected to ROOT\CIMV2.

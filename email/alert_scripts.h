@@ -1,0 +1,34 @@
+// What the e-mail window's OK puts on disk: both mailer lines, composed from the fields as they
+// stand, and each alert script's path and bytes, or the reason no script may be written.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "email/command_line.h"
+
+namespace kovalt::email {
+
+struct ScriptFile {
+    std::wstring path;
+    std::string bytes;  // the line in the script's code page, then CR LF
+};
+
+struct AlertScripts {
+    std::wstring runningLine, stoppedLine;
+    // Why the fields cannot reach the mailer as typed; when set, nothing is stored or written
+    // and `files` is empty.
+    std::optional<CarriageProblem> problem;
+    std::array<ScriptFile, 2> files;  // the running script, then the stopped one
+};
+
+// Text in the code page the scripts are written in, or nothing when a character has no byte
+// there.
+using ScriptEncoder = std::function<std::optional<std::string>(const std::wstring&)>;
+
+AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& context,
+                                 const CodePageCheck& codePageHolds, const ScriptEncoder& encode);
+
+}  // namespace kovalt::email
