@@ -13,6 +13,12 @@
 
 namespace kovalt::bench {
 
+long long fileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 // ---- Time -----------------------------------------------------------------------------------
 
 namespace {

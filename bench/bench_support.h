@@ -17,10 +17,12 @@
 namespace kovalt::bench {
 
 using test::fileExists;
-using test::fileSize;
 using test::readFile;
 using test::ScratchFolder;
 using test::writeFile;
+
+// The size in bytes, -1 when the file cannot be read.
+long long fileSize(const std::wstring& path);
 
 // ---- Time -----------------------------------------------------------------------------------
 

@@ -9,24 +9,13 @@
 
 #include "email/command_line.h"
 #include "fuzz/fuzz_input.h"
-#include "fuzz/msvcrt_argv.h"
+#include "fuzz/mailer_args.h"
 
 using namespace kovalt::email;
 using kovalt::fuzz::check;
 using kovalt::monitor::AlertKind;
 
 namespace {
-std::vector<std::wstring> expectedArgs(const MailFields& f, const LineContext& c, AlertKind kind) {
-    const std::wstring s = subjectFor(c.processName, kind);
-    const std::wstring log = c.programFolder + L"\\LOGS\\" + c.instanceName + L"-SEND-EMAIL.LOG";
-    // clang-format off
-    return {L"-f", f.from, L"-t", f.to, L"-cc", f.cc, L"-bcc", f.bcc, L"-u", s, L"-m", s,
-            L"-s", f.server, L"-xu", f.user, L"-xp", f.password, L"-o", L"reply-to=" + f.from,
-            L"-l", log, L"-o", L"tls=" + c.tlsWord, L"-o", L"username=" + f.user,
-            L"-o", L"password=" + f.password, L"-q", L"-v"};
-    // clang-format on
-}
-
 // cmd.exe toggles quoting at every quote, with no escape; outside quotes these would split the
 // line or redirect it, and % ^ and control characters are read specially anywhere. Beyond ASCII
 // only what the script's code page holds survives the trip.
@@ -83,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::wstring program = L"call \"" + f.home + L"\\SendEmail.exe\"";
         check(line.starts_with(program), "the line does not call the mailer first");
         check(kovalt::fuzz::argvOf(std::wstring_view(line).substr(program.size())) ==
-                  expectedArgs(f, c, kind),
+                  kovalt::fuzz::expectedArgs(f, c, kind),
               "the mailer receives other arguments than the fields");
     }
     return 0;

@@ -10,10 +10,9 @@
 
 namespace kovalt::fuzz {
 
-// The input split at each newline byte into UTF-16 code units, as Windows hands text over
-// (wchar_t is 16 bits there, so no unit above 0xFFFF). A UTF-8 sequence of two or three bytes,
-// overlong ones included, is one unit, so seeds stay readable while a newline inside a value
-// (E0 80 8A) and any other unit stay reachable; every other byte is the Latin-1 unit of its value.
+// The input split at each newline byte into UTF-16 units, as Windows hands text over. A UTF-8
+// sequence of two or three bytes, overlong ones too, is one unit (so seeds stay readable and a
+// newline inside a value, E0 80 8A, stays reachable); any other byte is its Latin-1 unit.
 inline std::vector<std::wstring> linesOf(const uint8_t* data, size_t size) {
     std::vector<std::wstring> lines(1);
     auto follows = [&](size_t at) { return at < size && (data[at] & 0xC0) == 0x80; };

@@ -6,7 +6,6 @@ Run by scripts/run.sh, which builds the programs and prepares Wine; the argument
 build tree's kovalt.exe, a sample program to watch, and the button-pressing helper."""
 import shutil
 import sys
-import time
 from pathlib import Path
 
 from kovalt_harness import MailServer, Program, Wine, install_mailer, wait_for
@@ -27,8 +26,8 @@ def show(message) -> None:
 def main(exe: Path, sample: Path, driver: Path, folder: Path) -> int:
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
-    wine = Wine(folder.parent / "demo-logs")
-    program = Program(wine, folder, "WALLET-WATCH", exe, driver)
+    wine = Wine(folder.parent / "demo-logs", driver)
+    program = Program(wine, folder, "WALLET-WATCH", exe)
     watched = folder / "sample-wallet.exe"
     shutil.copy(sample, watched)
     home = folder / "SendEmail"
@@ -45,13 +44,12 @@ def main(exe: Path, sample: Path, driver: Path, folder: Path) -> int:
                 "SEND_TO_ADDRESS_TEXTBOX": "owner@example.org",
             })
             print(f"Starting {watched.name}, then {program.exe.name} watching it")
-            sample_process = wine.start(watched)
-            time.sleep(2)
+            sample_process = wine.start_watched(watched)
             program.start()
             print("Confirming the e-mail settings in the program's windows (CREATE FOLDERS, OK)")
             program.confirm_email_settings()
             print(f"Alert scripts written to {program.folder / 'BATS'}")
-            time.sleep(3)
+            program.wait_light("RUNNING")
 
             print(f"Stopping {watched.name} ...")
             sample_process.kill()

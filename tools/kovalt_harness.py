@@ -15,8 +15,8 @@ from pathlib import Path
 SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\KOVALT"
 SOURCE = Path(__file__).resolve().parent.parent
 
-# Window classes and the ids of the buttons pressed from outside.
-MAIN, TLV_BUTTON = "KOVALT_MAIN", 101
+# Window classes and the ids of the controls used from outside.
+MAIN, TLV_BUTTON, RUN_LIGHT = "KOVALT_MAIN", 101, 103
 SETTINGS, CREATE_FOLDERS, EMAIL_SETTINGS, SETTINGS_OK = "KOVALT_SETTINGS", 212, 218, 219
 EMAIL_MAIN, EMAIL_OK = "KOVALT_EMAIL_MAIN_SETTINGS", 301
 
@@ -32,8 +32,8 @@ class Wine:
     """Starts Windows programs; their output goes to files, never to pipes (Wine's helper
     processes inherit and outlive them)."""
 
-    def __init__(self, log_dir: Path):
-        self.log_dir = Path(log_dir)
+    def __init__(self, log_dir: Path, driver: Path):
+        self.log_dir, self.driver = Path(log_dir), driver
         self.log_dir.mkdir(parents=True, exist_ok=True)
         self.started = []
 
@@ -49,6 +49,18 @@ class Wine:
             return subprocess.run(["wine", *args], stdout=log, stderr=subprocess.STDOUT,
                                   stdin=subprocess.DEVNULL, env=wine_env(),
                                   timeout=timeout).returncode
+
+    def drive(self, *args: str) -> None:
+        """Runs the test driver (tests/e2e/driver.cpp), which waits up to 30 s for its
+        condition."""
+        if self.run(str(self.driver), *args) != 0:
+            raise TimeoutError(f"the driver gave up: {' '.join(args)}")
+
+    def start_watched(self, exe: Path) -> subprocess.Popen:
+        """Starts a program to watch and returns once Windows lists its process."""
+        proc = self.start(exe)
+        self.drive("process", exe.name)
+        return proc
 
     def windows_path(self, path: Path) -> str:
         out = subprocess.run(["winepath", "-w", str(path)], capture_output=True, text=True,
@@ -74,9 +86,10 @@ class Wine:
 class Program:
     """One instance: the built program copied as <instance>.exe into a program folder."""
 
-    def __init__(self, wine: Wine, folder: Path, instance: str, exe: Path, driver: Path):
-        self.wine, self.folder, self.instance, self.driver = wine, Path(folder), instance, driver
+    def __init__(self, wine: Wine, folder: Path, instance: str, exe: Path):
+        self.wine, self.folder, self.instance = wine, Path(folder), instance
         self.exe = self.folder / f"{instance}.exe"
+        self.caption = "KVA - "
         shutil.copy(exe, self.exe)
 
     def script(self, kind: str) -> Path:
@@ -88,19 +101,23 @@ class Program:
     def settings(self, values: dict) -> None:
         for key, value in values.items():
             self.wine.set_setting(self.instance, key, value)
+        self.caption = "KVA - " + values.get("RUNNER_NAME_TEXTBOX", self.caption[6:])
 
     def start(self) -> subprocess.Popen:
         return self.wine.start(self.exe)
 
-    def press(self, window_class: str, control_id: int) -> None:
+    def press(self, window_class: str, control_id: int, caption: str = "*") -> None:
         """Clicks a button of the running program's window, waiting for that window."""
-        if self.wine.run(str(self.driver), window_class, str(control_id), "30000") != 0:
-            raise RuntimeError(f"no window {window_class} with button {control_id}")
+        self.wine.drive("click", window_class, caption, str(control_id))
+
+    def wait_light(self, text: str) -> None:
+        """Waits until this instance's run light reads `text`."""
+        self.wine.drive("text", MAIN, self.caption, str(RUN_LIGHT), text)
 
     def confirm_email_settings(self) -> None:
         """Opens the settings and e-mail windows, makes the folders, presses OK in both: the
         way a user sets up an instance once its fields are filled in."""
-        self.press(MAIN, TLV_BUTTON)
+        self.press(MAIN, TLV_BUTTON, self.caption)
         self.press(SETTINGS, CREATE_FOLDERS)
         self.press(SETTINGS, EMAIL_SETTINGS)
         self.press(EMAIL_MAIN, EMAIL_OK)

@@ -12,48 +12,40 @@ from kovalt_harness import MailServer, Program, Wine  # noqa: E402
 
 
 def built(name: str) -> Path:
-    path = os.environ.get(name)
-    if not path:
+    if name not in os.environ:
         pytest.fail(f"{name} is not set; run this through ctest in the Windows build tree")
-    return Path(path)
+    return Path(os.environ[name])
 
 
 @pytest.fixture
 def wine(tmp_path):
-    w = Wine(tmp_path)
+    w = Wine(tmp_path, built("KOVALT_DRIVER"))
     yield w
     w.stop_all()
 
 
 @pytest.fixture
-def program_folder():
-    """A fresh program folder whose name holds blanks, as under "Program Files"."""
-    root = Path(os.environ.get("KOVALT_SCRATCH", "/tmp/kovalt-e2e"))
-    folder = root / f"watch dog {uuid.uuid4().hex[:8]}"
+def instance(wine):
+    """Makes renamed copies of the program in one program folder (with blanks in its name),
+    each with a copy of the sleeper to watch; removes their folder and settings afterwards."""
+    folder = Path(os.environ.get("KOVALT_SCRATCH", "/tmp/kovalt-e2e")) / f"watch dog {uuid.uuid4().hex[:8]}"
     folder.mkdir(parents=True)
-    yield folder
+    made = []
+
+    def make(name: str):
+        made.append(Program(wine, folder, f"{name}-{uuid.uuid4().hex[:6].upper()}", built("KOVALT_EXE")))
+        watched = folder / f"watched-{made[-1].instance.lower()}.exe"
+        shutil.copy(built("KOVALT_SLEEPER"), watched)
+        return made[-1], watched
+
+    yield make
+    wine.stop_all()
+    for p in made:
+        wine.delete_section(p.instance)
     shutil.rmtree(folder, ignore_errors=True)
 
 
 @pytest.fixture
-def program(wine, program_folder):
-    """A renamed copy of the program, its registry section removed afterwards."""
-    p = Program(wine, program_folder, f"E2E-{uuid.uuid4().hex[:8].upper()}",
-                built("KOVALT_EXE"), built("KOVALT_DRIVER"))
-    yield p
-    wine.stop_all()
-    wine.delete_section(p.instance)
-
-
-@pytest.fixture
-def watched(program_folder):
-    """A helper program to watch, under a name of its own."""
-    path = program_folder / f"watched-{uuid.uuid4().hex[:8]}.exe"
-    shutil.copy(built("KOVALT_SLEEPER"), path)
-    return path
-
-
-@pytest.fixture
-def mail_server():
-    with MailServer() as server:
-        yield server
+def mail_servers():
+    with MailServer() as first, MailServer() as second:
+        yield first, second

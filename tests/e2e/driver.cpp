@@ -1,25 +1,51 @@
-// Presses a button of a running program's window from outside, as a user's click would reach
-// it: kovalt_test_driver.exe WINDOW_CLASS CONTROL_ID [TIMEOUT_MS]
-// Waits for an enabled top-level window of that class, then sends it the button's click.
+// Acts on the running program from outside, as a user would, for the end-to-end tests:
+//   kovalt_test_driver.exe click CLASS CAPTION ID       presses a button of a window
+//   kovalt_test_driver.exe text CLASS CAPTION ID TEXT   waits until a control shows TEXT
+//   kovalt_test_driver.exe process NAME                 waits until a process of that name runs
+// CAPTION "*" takes any window of the class. Each waits up to 30 s; exit code 0 when done.
 #include <windows.h>
+#include <tlhelp32.h>
 
-#include <cwchar>
+#include <string>
+
+namespace {
+HWND control(const wchar_t* cls, const wchar_t* caption, const wchar_t* id) {
+    HWND window = ::FindWindowW(cls, std::wstring(caption) == L"*" ? nullptr : caption);
+    if (!window || !::IsWindowVisible(window)) return nullptr;
+    return ::GetDlgItem(window, static_cast<int>(std::wcstol(id, nullptr, 10)));
+}
+
+std::wstring textOf(HWND hwnd) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+bool processRuns(const wchar_t* name) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {sizeof(entry)};
+    bool found = false;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found;
+         more = ::Process32NextW(snapshot, &entry))
+        found = ::lstrcmpiW(entry.szExeFile, name) == 0;
+    ::CloseHandle(snapshot);
+    return found;
+}
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) return 2;
-    const int id = static_cast<int>(std::wcstol(argv[2], nullptr, 10));
-    const DWORD timeout = argc > 3 ? std::wcstoul(argv[3], nullptr, 10) : 20000;
-    const ULONGLONG end = ::GetTickCount64() + timeout;
-    for (;;) {
-        HWND window = ::FindWindowW(argv[1], nullptr);
-        HWND button = window ? ::GetDlgItem(window, id) : nullptr;
-        if (button && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
-            // Posted, not sent: the click may open a modal window that runs for a long time.
-            ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(button));
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    for (const ULONGLONG end = ::GetTickCount64() + 30000; ::GetTickCount64() < end; ::Sleep(100)) {
+        if (command == L"process" && argc == 3 && processRuns(argv[2])) return 0;
+        HWND found = argc >= 5 ? control(argv[2], argv[3], argv[4]) : nullptr;
+        if (command == L"click" && found && ::IsWindowEnabled(::GetParent(found))) {
+            // Posted, not sent: the click may open a modal window that stays open.
+            ::PostMessageW(::GetParent(found), WM_COMMAND,
+                           MAKEWPARAM(::GetDlgCtrlID(found), BN_CLICKED),
+                           reinterpret_cast<LPARAM>(found));
             return 0;
         }
-        if (::GetTickCount64() > end) return 1;
-        ::Sleep(100);
+        if (command == L"text" && argc == 6 && found && textOf(found) == argv[5]) return 0;
     }
+    return 1;
 }

@@ -1,10 +1,10 @@
-// Scratch folders and whole-file reads and writes, shared by the tests that run under Wine (or
-// Windows) and by the benchmarks.
+// Scratch folders and whole files, for the tests that run under Wine (or Windows) and for the
+// benchmarks.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
+
+#include "platform/files.h"
 
 namespace kovalt::test {
 
@@ -13,7 +13,7 @@ std::wstring uniqueSuffix();
 
 // A fresh folder under %TEMP% whose name holds a blank, removed with its contents at the end.
 class ScratchFolder {
-public:
+  public:
     explicit ScratchFolder(const std::wstring& name = L"kovalt test");
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -21,18 +21,19 @@ public:
     const std::wstring& path() const { return path_; }
     std::wstring operator/(const std::wstring& child) const { return path_ + L"\\" + child; }
 
-private:
+  private:
     std::wstring path_;
 };
 
 bool fileExists(const std::wstring& path);
-// The size in bytes, -1 when the file cannot be read.
-long long fileSize(const std::wstring& path);
-// The whole file, opened so that others may go on reading, writing or deleting it; empty when
-// it cannot be opened.
+// The whole file, opened so that others may go on writing or deleting it; empty when it
+// cannot be read.
 std::string readFile(const std::wstring& path);
-// Replaces the file's contents with `bytes`; false when it cannot be written.
-bool writeFile(const std::wstring& path, const std::string& bytes);
-void makeFolder(const std::wstring& path);
+inline bool writeFile(const std::wstring& path, const std::string& bytes) {
+    return platform::replaceFile(path, bytes).ok;
+}
+inline void makeFolder(const std::wstring& path) {
+    platform::makeFolder(path);
+}
 
 }  // namespace kovalt::test

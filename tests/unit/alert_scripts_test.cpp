@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "email/alert_scripts.h"
+
+using namespace kovalt::email;
+
+namespace {
+const MailFields kFields{L"C:\\SendEmail", L"127.0.0.1:25", L"u", L"p\x00e9",
+                         L"f@x",           L"t@x",          L"",  L""};
+const LineContext kContext{L"wallet.exe", L"no", L"C:\\Watch", L"WATCH1"};
+const CodePageCheck kHoldsLatin1 = [](wchar_t c) { return c <= 0xff; };
+const ScriptEncoder kLatin1 = [](const std::wstring& text) -> std::optional<std::string> {
+    return std::string(text.begin(), text.end());
+};
+}  // namespace
+
+TEST(AlertScripts, EachScriptHoldsItsLineInTheCodePageThenCrLf) {
+    const AlertScripts s = prepareAlertScripts(kFields, kContext, kHoldsLatin1, kLatin1);
+    ASSERT_FALSE(s.problem);
+    EXPECT_EQ(s.runningLine, composeLine(kFields, kContext, kovalt::monitor::AlertKind::Running));
+    EXPECT_EQ(s.stoppedLine, composeLine(kFields, kContext, kovalt::monitor::AlertKind::Stopped));
+    EXPECT_EQ(s.files[0].path, L"C:\\Watch\\BATS\\WATCH1-PROCESS-RUNNING-EMAIL.bat");
+    EXPECT_EQ(s.files[1].path, L"C:\\Watch\\BATS\\WATCH1-PROCESS-STOPPED-EMAIL.bat");
+    EXPECT_EQ(s.files[0].bytes, *kLatin1(s.runningLine) + "\r\n");
+    EXPECT_EQ(s.files[1].bytes, *kLatin1(s.stoppedLine) + "\r\n");
+}
+
+TEST(AlertScripts, NothingIsWrittenForFieldsThatCannotBeCarried) {
+    const CodePageCheck asciiOnly = [](wchar_t) { return false; };
+    const ScriptEncoder refusing = [](const std::wstring&) { return std::nullopt; };
+    // The check refuses the password's letter; or check and encoder disagree: never an empty
+    // script.
+    for (const auto& [holds, encode] : {std::pair{asciiOnly, kLatin1}, {kHoldsLatin1, refusing}}) {
+        const AlertScripts s = prepareAlertScripts(kFields, kContext, holds, encode);
+        ASSERT_TRUE(s.problem);
+        EXPECT_NE(s.problem->message.find(L"not written"), std::wstring::npos);
+        EXPECT_TRUE(s.files[0].path.empty() && s.files[1].bytes.empty());
+    }
+}

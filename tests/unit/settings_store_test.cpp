@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "settings/settings_store.h"
+
+using namespace kovalt::settings;
+
+TEST(InstanceSettings, AnEmptyStoreReadsAsTheFirstRunAndIsNotWritten) {
+    MemoryStore store;
+    const InstanceSettings s(store, L"WATCH1");
+    EXPECT_EQ(s.text(keys::PROCESS_NAME_TEXTBOX), L"");
+    EXPECT_EQ(std::pair(s.flag(keys::ENABLED_TICKBOX), s.flag(keys::AlwaysOnTop_TICKBOX)),
+              std::pair(false, true));
+    EXPECT_EQ(std::pair(s.tickState(keys::kInstanceEmailFields[8]),
+                        s.tickState(keys::kInstanceEmailFields[9])),
+              std::pair(1, 0));
+    EXPECT_EQ(s.twips(keys::kMainPlacement.width), 2640.0f);
+    EXPECT_EQ(store.size(), 0u);
+}
+
+TEST(InstanceSettings, JunkReadsAsTheKeysDefault) {
+    MemoryStore store;
+    const InstanceSettings s(store, L"WATCH1");
+    // Outside its window a flag is on only for the number 1; what is no number reads as the
+    // default (1 for always-on-top, 0 for monitoring).
+    for (auto [text, onTop, enabled] : {std::tuple{L"1", 1, 1},
+                                        {L"1.0", 1, 1},
+                                        {L" \t1\t", 1, 1},
+                                        {L"0", 0, 0},
+                                        {L"2", 0, 0},
+                                        {L"-1", 0, 0},
+                                        {L"abc", 1, 0},
+                                        {L"", 1, 0}}) {
+        s.save(keys::AlwaysOnTop_TICKBOX, text);
+        s.save(keys::ENABLED_TICKBOX, text);
+        EXPECT_EQ(s.flag(keys::AlwaysOnTop_TICKBOX), onTop) << text;
+        EXPECT_EQ(s.flag(keys::ENABLED_TICKBOX), enabled) << text;
+    }
+    // In its own window a tick box is 0 or 1, anything else its default.
+    s.save(keys::kInstanceEmailFields[8], L"2");
+    s.save(keys::kInstanceEmailFields[9], L"1.0");
+    EXPECT_EQ(std::pair(s.tickState(keys::kInstanceEmailFields[8]),
+                        s.tickState(keys::kInstanceEmailFields[9])),
+              std::pair(1, 1));
+    s.save(keys::kMainPlacement.left, L"1e39");
+    EXPECT_EQ(s.twips(keys::kMainPlacement.left), 1000.0f);
+}
+
+TEST(InstanceSettings, SectionsAndApplicationsKeepTheirValuesApart) {
+    MemoryStore store;
+    const InstanceSettings a(store, L"WATCH1"), b(store, L"WATCH2");
+    a.save(keys::kInstanceEmailFields[0], L"C:\\mailer");
+    a.save(keys::kSharedEmailFields[0], L"D:\\shared");
+    EXPECT_EQ(b.text(keys::kInstanceEmailFields[0]), L"");
+    EXPECT_EQ(b.text(keys::kSharedEmailFields[0]), L"D:\\shared");
+    EXPECT_EQ(store.read(L"KOVALT", L"KOV-ALT-SHARED-EMAIL-SETTINGS", L"SE_HOME_TEXTBOX"),
+              L"D:\\shared");
+    a.saveTwips(keys::kOutputCommandsPlacement.left, 300);
+    EXPECT_EQ(store.read(L"KOV-ALT", L"WATCH1", L"SINGLE_OUTPUT_COMMANDS_WINDOW-Left"), L"300");
+    a.save(keys::PROCESS_NAME_TEXTBOX, L" my app's.exe ");
+    EXPECT_EQ(a.text(keys::PROCESS_NAME_TEXTBOX), L" my app's.exe ") << "free text unchanged";
+}

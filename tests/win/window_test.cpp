@@ -1,0 +1,60 @@
+#include "platform/ui/window.h"
+#include "win_test_support.h"
+
+using namespace kovalt;
+
+namespace {
+struct PlainWindow : ui::Window {
+    PlainWindow() { create(L"KOVALT_TEST_WINDOW", WS_CAPTION, 0, L"test", nullptr); }
+    using Window::addLabel;
+};
+long widthOf(HWND hwnd) {
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    return r.right - r.left;
+}
+}  // namespace
+
+TEST(Window, TimersTickOnlyWhileOnAndRestartWhenSwitchedOnAgain) {
+    PlainWindow w;
+    std::vector<std::chrono::steady_clock::time_point> ticks;
+    ui::Timer timer(w, [&] { ticks.push_back(std::chrono::steady_clock::now()); });
+    timer.fire();
+    timer.setEnabled(true);
+    timer.fire();
+    EXPECT_TRUE(ticks.empty()) << "off at creation, and silent without an interval";
+    timer.setInterval(30);
+    ASSERT_TRUE(test::waitUntil([&] { return ticks.size() >= 3; }));
+    ::Sleep(100);  // a tick is queued now; switched off, it must not run
+    timer.setEnabled(false);
+    const size_t before = ticks.size();
+    ui::pumpMessages(200ms);
+    EXPECT_EQ(ticks.size(), before);
+    timer.setInterval(600);
+    timer.setEnabled(true);
+    ui::pumpMessages(350ms);
+    const auto restarted = std::chrono::steady_clock::now();
+    timer.setEnabled(true);
+    ASSERT_TRUE(test::waitUntil([&] { return ticks.size() > before; }));
+    EXPECT_GE(ticks[before] - restarted, 550ms) << "this early, it came from the old countdown";
+}
+
+TEST(Window, PlacementAndADpiChange) {
+    PlainWindow w;
+    w.applyPlacement({1000, 1000, 2640, 645});  // 66.67 pixels: no whole number of them
+    EXPECT_EQ(w.placementTwips().left, 1000) << "not moved since: the twips it was given";
+    HWND label = w.addLabel(1, L"OFF", {1440, 0, 1440, 255});
+    const auto fontHeight = [&] {
+        LOGFONTW font = {};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)), sizeof(font),
+                     &font);
+        return std::labs(font.lfHeight);
+    };
+    const long width = widthOf(label), height = fontHeight();
+    RECT suggested = {0, 0, 400, 300};
+    ::SendMessageW(w.hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192),
+                   reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(widthOf(label), 2 * width);
+    EXPECT_NEAR(fontHeight(), 2 * height, 1);
+    EXPECT_EQ(widthOf(w.hwnd()), 400) << "the window takes the size Windows suggests";
+}
