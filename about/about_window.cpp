@@ -2,7 +2,6 @@
 
 #include "about/donations_window.h"
 #include "about/maker_values.h"
-#include "monitor/main_window.h"
 #include "settings/placement.h"
 
 namespace kovalt::about {
@@ -10,8 +9,8 @@ namespace kovalt::about {
 namespace keys = settings::keys;
 using ui::TwipRect;
 
-AboutWindow::AboutWindow(monitor::MainWindow& main, HWND owner)
-    : main_(main),
+AboutWindow::AboutWindow(const platform::InstanceContext& context, HWND owner)
+    : context_(context),
       owner_(owner),
       DONATION_BUTTON_TIMERS_{{{*this, [this] { DONATION_BUTTON_TIMER_Timer(1); }},
                                {*this, [this] { DONATION_BUTTON_TIMER_Timer(2); }},
@@ -20,14 +19,15 @@ AboutWindow::AboutWindow(monitor::MainWindow& main, HWND owner)
                                {*this, [this] { DONATION_BUTTON_TIMER_Timer(5); }}}},
       cycle_([this](int n, bool on) { donationButtonTimer(n).setEnabled(on); }) {}
 
-bool AboutWindow::open() {
-    if (!create(L"KOVALT_ABOUT", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
-                L"KOV-ALT - ABOUT", owner_))
-        return false;
+platform::Result AboutWindow::open() {
+    const platform::Result created =
+        create(L"KOVALT_ABOUT", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
+               L"KOV-ALT - ABOUT", owner_, context_.icons.program);
+    if (!created.ok()) return created;
     createControls();
     cycle_.restart();  // timer 1 on from creation; silent until the load sets the intervals
     Form_Load();
-    return true;
+    return {};
 }
 
 void AboutWindow::createControls() {
@@ -54,13 +54,13 @@ void AboutWindow::createControls() {
 }
 
 void AboutWindow::Form_Load() {
-    applyPlacement(settings::readPlacement(main_.instanceSettings(), keys::kAboutPlacement));
+    applyPlacement(settings::readPlacement(context_.settings(), keys::kAboutPlacement));
     for (ui::Timer& timer : DONATION_BUTTON_TIMERS_) timer.setInterval(kCycleIntervalMs);
 }
 
 void AboutWindow::savePosition() {
     const TwipRect place = placementTwips();
-    settings::savePosition(main_.instanceSettings(), keys::kAboutPlacement, place.left, place.top);
+    settings::savePosition(context_.settings(), keys::kAboutPlacement, place.left, place.top);
 }
 
 void AboutWindow::OK_BUTTON_Click() {
@@ -71,11 +71,12 @@ void AboutWindow::OK_BUTTON_Click() {
 void AboutWindow::DONATIONS_BUTTON_Click() {
     if (donationsWindow_) return;
     // Created afresh at each opening; this window's own cycle keeps ticking meanwhile.
-    DonationsWindow window(main_, hwnd());
-    if (!window.open()) return;
-    donationsWindow_ = &window;
-    ui::showModal(window, hwnd());
-    donationsWindow_ = nullptr;
+    DonationsWindow window(context_, hwnd());
+    if (const platform::Result opened = window.open(); !opened.ok())
+        showFailure(control(DONATIONS_BUTTON),
+                    L"The donations window could not open: " + platform::describe(opened));
+    else
+        ui::showModal(window, hwnd(), donationsWindow_);
 }
 
 void AboutWindow::CREATOR_TEXTBOX_DblClick() {
@@ -84,13 +85,8 @@ void AboutWindow::CREATOR_TEXTBOX_DblClick() {
 
 void AboutWindow::DONATION_BUTTON_TIMER_Timer(int n) { setFrameColour(cycle_.tick(n)); }
 
-void AboutWindow::setFrameColour(COLORREF colour) {
+void AboutWindow::setFrameColour(ui::Colour colour) {
     setColors(control(DONATIONS_BACK_TEXTBOX), {colour, colour});
-}
-
-COLORREF AboutWindow::frameColour() const {
-    const ui::ControlColors* colors = colorsOf(control(DONATIONS_BACK_TEXTBOX));
-    return colors ? colors->background : CLR_INVALID;
 }
 
 void AboutWindow::onCommand(int id, int code, HWND) {

@@ -6,11 +6,8 @@
 #include <array>
 
 #include "about/colour_cycle.h"
+#include "platform/instance_context.h"
 #include "platform/ui/window.h"
-
-namespace kovalt::monitor {
-class MainWindow;
-}
 
 namespace kovalt::about {
 
@@ -30,18 +27,14 @@ public:
         CREATOR_TEXTBOX,
     };
 
-    // `main` gives the instance's settings; `owner` is the window it opens over.
-    AboutWindow(monitor::MainWindow& main, HWND owner);
+    // `owner` is the window it opens over.
+    AboutWindow(const platform::InstanceContext& context, HWND owner);
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
-    bool open();
+    platform::Result open();
 
-    // The background of the frame around the donations button.
-    COLORREF frameColour() const;
     // DONATION_BUTTON_1_TIMER to DONATION_BUTTON_5_TIMER, by number.
     ui::Timer& donationButtonTimer(int n) { return DONATION_BUTTON_TIMERS_[n - 1]; }
-    // The donations window while it is open over this one, else null.
-    DonationsWindow* openDonationsWindow() const { return donationsWindow_; }
 
     // Event handlers.
     void Form_Load();
@@ -58,9 +51,9 @@ protected:
 private:
     void createControls();
     void savePosition();
-    void setFrameColour(COLORREF colour);
+    void setFrameColour(ui::Colour colour);
 
-    monitor::MainWindow& main_;
+    const platform::InstanceContext& context_;
     HWND owner_;
     DonationsWindow* donationsWindow_ = nullptr;
     std::array<ui::Timer, kCycleTimers> DONATION_BUTTON_TIMERS_;

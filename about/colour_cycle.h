@@ -4,23 +4,20 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <functional>
+
+#include "platform/ui/colour.h"
 
 namespace kovalt::about {
 
-// A colour as the platform packs it: 0x00BBGGRR.
-using Colour = std::uint32_t;
-
-constexpr Colour rgb(unsigned red, unsigned green, unsigned blue) {
-    return red | (green << 8) | (blue << 16);
-}
+using ui::Colour;
 
 inline constexpr int kCycleTimers = 5;
 inline constexpr unsigned kCycleIntervalMs = 200;
 // The colour each timer applies, timer 1 first: green, red, cyan, magenta, yellow.
 inline constexpr std::array<Colour, kCycleTimers> kCycleColours = {
-    rgb(0, 255, 0), rgb(255, 0, 0), rgb(0, 255, 255), rgb(255, 0, 255), rgb(255, 255, 0)};
+    ui::colours::kGreen, ui::colours::kRed, ui::colours::kCyan, ui::colours::kMagenta,
+    ui::colours::kYellow};
 
 class ColourCycle {
 public:

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "about/maker_values.h"
-#include "monitor/main_window.h"
 #include "settings/placement.h"
 
 namespace kovalt::about {
@@ -13,6 +12,7 @@ using ui::TwipRect;
 
 namespace {
 using Self = DonationsWindow;
+using namespace ui::colours;
 
 // What a double-clicked text box reports: the code of a label's double-click, which no edit
 // notification uses.
@@ -52,8 +52,8 @@ LRESULT CALLBACK reportDoubleClick(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UI
 }
 }  // namespace
 
-DonationsWindow::DonationsWindow(monitor::MainWindow& main, HWND owner)
-    : main_(main),
+DonationsWindow::DonationsWindow(const platform::InstanceContext& context, HWND owner)
+    : context_(context),
       owner_(owner),
       DONATION_TEXT_TIMERS_{{{*this, [this] { DONATION_TEXT_TIMER_Timer(1); }},
                              {*this, [this] { DONATION_TEXT_TIMER_Timer(2); }},
@@ -62,15 +62,16 @@ DonationsWindow::DonationsWindow(monitor::MainWindow& main, HWND owner)
                              {*this, [this] { DONATION_TEXT_TIMER_Timer(5); }}}},
       cycle_([this](int n, bool on) { donationTextTimer(n).setEnabled(on); }) {}
 
-bool DonationsWindow::open() {
-    if (!create(L"BREVLIN_TALVERO_DONATIONS_WINDOW", WS_CAPTION | WS_SYSMENU | WS_BORDER,
-                WS_EX_CONTROLPARENT, L"!!! DONATIONS ALWAYS APPRECIATED - Brevlin - Talvero !!! :)",
-                owner_))
-        return false;
+platform::Result DonationsWindow::open() {
+    const platform::Result created =
+        create(L"BREVLIN_TALVERO_DONATIONS_WINDOW", WS_CAPTION | WS_SYSMENU | WS_BORDER,
+               WS_EX_CONTROLPARENT, L"!!! DONATIONS ALWAYS APPRECIATED - Brevlin - Talvero !!! :)",
+               owner_, context_.icons.program);
+    if (!created.ok()) return created;
     createControls();
     cycle_.restart();  // timer 1 on from creation; silent until the load sets the intervals
     Form_Load();
-    return true;
+    return {};
 }
 
 HWND DonationsWindow::addDisplayBox(int id, const std::wstring& text, const TwipRect& rect,
@@ -82,7 +83,7 @@ HWND DonationsWindow::addDisplayBox(int id, const std::wstring& text, const Twip
 
 void DonationsWindow::createControls() {
     const ui::ControlColors greenOnBlack{kGreen, kBlack};
-    const ui::ControlColors blackOnYellow{kBlack, kLightYellow};
+    const ui::ControlColors blackOnYellow{kBlack, kPaleYellow};
     // Focusable controls first, in their tab order: the keyboard starts on OK, then the
     // addresses the user may want to copy.
     addButton(OK_BUTTON, L"OK", {3480, 5160, 1815, 495}, BS_DEFPUSHBUTTON);
@@ -124,17 +125,17 @@ void DonationsWindow::createControls() {
     // Below the visible area at the window's default height, as it always was.
     addDisplayBox(DOUBLE_CLICK_MESSAGE_TEXTBOX,
                   L"!!! DOUBLE-CLICK AN ADDRESS TO COPY TO CLIPBOARD !!!", {240, 6600, 8295, 375},
-                  {RGB(255, 0, 255), RGB(192, 255, 255)}, ES_CENTER);
+                  {kMagenta, kLightCyan}, ES_CENTER);
 }
 
 void DonationsWindow::Form_Load() {
-    applyPlacement(settings::readPlacement(main_.instanceSettings(), keys::kDonationsPlacement));
+    applyPlacement(settings::readPlacement(context_.settings(), keys::kDonationsPlacement));
     for (ui::Timer& timer : DONATION_TEXT_TIMERS_) timer.setInterval(kCycleIntervalMs);
 }
 
 void DonationsWindow::savePosition() {
     const TwipRect place = placementTwips();
-    settings::savePosition(main_.instanceSettings(), keys::kDonationsPlacement, place.left,
+    settings::savePosition(context_.settings(), keys::kDonationsPlacement, place.left,
                            place.top);
 }
 
@@ -161,20 +162,20 @@ void DonationsWindow::DONATION_ADDRESS_TEXTBOX_DblClick(int id) {
 }
 
 void DonationsWindow::DONATION_ADDRESS_TEXTBOX_LostFocus(int id) {
-    setColors(control(id), {kBlack, kLightYellow});
+    setColors(control(id), {kBlack, kPaleYellow});
 }
 
 void DonationsWindow::CREATOR_TEXTBOX_DblClick() {
     setControlText(CREATOR_TEXTBOX, std::wstring(maker::kContactEmail));
 }
 
-void DonationsWindow::setMessageTextColour(COLORREF colour) {
+void DonationsWindow::setMessageTextColour(ui::Colour colour) {
     setColors(control(THANKS_DONATIONS_MESSAGE_TEXTBOX), {colour, kLightGreen});
 }
 
-COLORREF DonationsWindow::messageTextColour() const {
+ui::Colour DonationsWindow::messageTextColour() const {
     const ui::ControlColors* colors = colorsOf(control(THANKS_DONATIONS_MESSAGE_TEXTBOX));
-    return colors ? colors->text : CLR_INVALID;
+    return colors ? colors->text : kBlack;
 }
 
 void DonationsWindow::onCommand(int id, int code, HWND) {

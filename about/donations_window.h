@@ -6,11 +6,8 @@
 #include <array>
 
 #include "about/colour_cycle.h"
+#include "platform/instance_context.h"
 #include "platform/ui/window.h"
-
-namespace kovalt::monitor {
-class MainWindow;
-}
 
 namespace kovalt::about {
 
@@ -36,20 +33,12 @@ public:
         DOUBLE_CLICK_MESSAGE_TEXTBOX,
     };
 
-    static constexpr COLORREF kBlack = RGB(0, 0, 0);
-    static constexpr COLORREF kGreen = RGB(0, 255, 0);
-    static constexpr COLORREF kLightGreen = RGB(128, 255, 128);
-    static constexpr COLORREF kLightYellow = RGB(255, 255, 192);
-    static constexpr COLORREF kLightPink = RGB(255, 128, 255);
-
-    // `main` gives the instance's settings; `owner` is the window it opens over.
-    DonationsWindow(monitor::MainWindow& main, HWND owner);
+    // `owner` is the window it opens over.
+    DonationsWindow(const platform::InstanceContext& context, HWND owner);
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
-    bool open();
+    platform::Result open();
 
-    // The text colour of the flashing appeal; black while the flashing is stopped.
-    COLORREF messageTextColour() const;
     // DONATION_TEXT_1_TIMER to DONATION_TEXT_5_TIMER, by number.
     ui::Timer& donationTextTimer(int n) { return DONATION_TEXT_TIMERS_[n - 1]; }
 
@@ -72,9 +61,11 @@ private:
     HWND addDisplayBox(int id, const std::wstring& text, const ui::TwipRect& rect,
                        ui::ControlColors colors, DWORD extraStyle = 0);
     void savePosition();
-    void setMessageTextColour(COLORREF colour);
+    void setMessageTextColour(ui::Colour colour);
+    // The text colour of the flashing appeal; black while the flashing is stopped.
+    ui::Colour messageTextColour() const;
 
-    monitor::MainWindow& main_;
+    const platform::InstanceContext& context_;
     HWND owner_;
     std::array<ui::Timer, kCycleTimers> DONATION_TEXT_TIMERS_;
     ColourCycle cycle_;

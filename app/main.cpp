@@ -2,9 +2,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/resource.h"
 #include "monitor/main_window.h"
+#include "platform/instance_context.h"
 #include "platform/registry_store.h"
-#include "platform/services.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     kovalt::platform::ComInit com;
@@ -12,11 +13,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     ::InitCommonControlsEx(&controls);
 
     kovalt::platform::RegistryStore store;
-    kovalt::monitor::MainWindow main(kovalt::platform::realServices(store));
+    const kovalt::platform::InstanceContext context =
+        kovalt::platform::realContext(store, {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER});
+    kovalt::monitor::MainWindow main(context);
     // The strip never takes the focus when it starts: the user may be typing elsewhere.
-    if (!main.open(showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOWNORMAL
-                       ? SW_SHOWNOACTIVATE
-                       : showCommand))
-        return 1;
+    const int show = showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOWNORMAL
+                         ? SW_SHOWNOACTIVATE
+                         : showCommand;
+    // Nowhere to show a reason yet: the exit code carries the system's.
+    if (const kovalt::platform::Result opened = main.open(show); !opened.ok())
+        return static_cast<int>(opened.code);
     return kovalt::ui::runMessageLoop(main);
 }

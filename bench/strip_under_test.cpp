@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/services.h"
+#include "platform/instance_context.h"
 
 namespace kovalt::bench {
 

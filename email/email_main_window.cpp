@@ -17,19 +17,23 @@ using ui::TwipRect;
 // The end-to-end tests and the demo press OK from outside by its id.
 static_assert(EmailMainWindow::OK_BUTTON == 301);
 
-EmailMainWindow::EmailMainWindow(instance::SettingsWindow& opener)
-    : MailFieldsWindow(opener.main()),
+EmailMainWindow::EmailMainWindow(const platform::InstanceContext& context,
+                                 instance::SettingsWindow& opener, monitor::MainWindow& strip)
+    : MailFieldsWindow(context),
       opener_(opener),
+      main_(strip),
       COMMAND_UPDATE_TIMER_(*this, [this] { COMMAND_UPDATE_TIMER_Timer(); }) {}
 
-bool EmailMainWindow::open() {
-    if (!create(L"KOVALT_EMAIL_MAIN_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER,
-                WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL MAIN SETTINGS", opener_.hwnd()))
-        return false;
+platform::Result EmailMainWindow::open() {
+    const platform::Result created =
+        create(L"KOVALT_EMAIL_MAIN_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER,
+               WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL MAIN SETTINGS", opener_.hwnd(),
+               context_.icons.program);
+    if (!created.ok()) return created;
     createControls();
     COMMAND_UPDATE_TIMER_.setEnabled(true);  // on from creation; the load sets its interval
     Form_Load();
-    return true;
+    return {};
 }
 
 void EmailMainWindow::createControls() {
@@ -45,7 +49,7 @@ void EmailMainWindow::createControls() {
 }
 
 void EmailMainWindow::Form_Load() {
-    const settings::InstanceSettings stored = main().instanceSettings();
+    const settings::InstanceSettings stored = context_.settings();
     applyPlacement(settings::readPlacement(stored, keys::kEmailMainPlacement));
     loadFields(stored, keys::kInstanceEmailFields);
     runningCommand_ = stored.text(keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX);
@@ -55,14 +59,13 @@ void EmailMainWindow::Form_Load() {
 
 void EmailMainWindow::Form_Unload() {
     const TwipRect place = placementTwips();
-    settings::savePosition(main().instanceSettings(), keys::kEmailMainPlacement, place.left,
+    settings::savePosition(context_.settings(), keys::kEmailMainPlacement, place.left,
                            place.top);
 }
 
 LineContext EmailMainWindow::lineContext() const {
-    const platform::ProgramIdentity program = main().services().identity();
-    return {opener_.controlText(instance::SettingsWindow::PROCESS_NAME_TEXTBOX), tls().word(),
-            program.folder, program.instanceName};
+    const platform::ProgramIdentity program = context_.identity();
+    return {opener_.processName(), tls().word(), program.folder, program.instanceName};
 }
 
 void EmailMainWindow::COMMAND_UPDATE_TIMER_Timer() {
@@ -72,8 +75,8 @@ void EmailMainWindow::COMMAND_UPDATE_TIMER_Timer() {
     const MailFields f = fields();
     runningCommand_ = composeLine(f, context, AlertKind::Running);
     stoppedCommand_ = composeLine(f, context, AlertKind::Stopped);
-    main().setRunningCommand(runningCommand_);
-    main().setStoppedCommand(stoppedCommand_);
+    main_.setRunningCommand(runningCommand_);
+    main_.setStoppedCommand(stoppedCommand_);
 }
 
 void EmailMainWindow::OK_BUTTON_Click() {
@@ -86,34 +89,34 @@ void EmailMainWindow::OK_BUTTON_Click() {
         showStatus(STATUS_LABEL, scripts.problem->message);
         return;
     }
-    const settings::InstanceSettings stored = main().instanceSettings();
+    const settings::InstanceSettings stored = context_.settings();
     const TwipRect place = placementTwips();
     settings::savePosition(stored, keys::kEmailMainPlacement, place.left, place.top);
-    settings::SaveResult failed = saveFields(stored, keys::kInstanceEmailFields);
+    platform::Result failed = saveFields(stored, keys::kInstanceEmailFields);
     for (auto [key, line] : {std::pair{&keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX, &runningCommand_},
                              std::pair{&keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX, &stoppedCommand_}}) {
-        const settings::SaveResult result = stored.save(*key, *line);
+        const platform::Result result = stored.save(*key, *line);
         if (failed.ok()) failed = result;
     }
-    main().setRunningCommand(runningCommand_);
-    main().setStoppedCommand(stoppedCommand_);
+    main_.setRunningCommand(runningCommand_);
+    main_.setStoppedCommand(stoppedCommand_);
     if (!writeScripts(scripts)) return;
     if (!failed.ok()) {
         showStatus(STATUS_LABEL,
                    L"The alert scripts were written, but the settings could not be stored: " +
-                       platform::errorText(failed.error));
+                       platform::describe(failed));
         return;
     }
-    opener_.setUpdateLight(instance::SettingsWindow::kGreen);
+    opener_.setUpdateLight(ui::colours::kGreen);
     close();
 }
 
 bool EmailMainWindow::writeScripts(const AlertScripts& scripts) {
     for (const ScriptFile& script : scripts.files) {
-        const platform::FileResult written = platform::replaceFile(script.path, script.bytes);
-        if (!written.ok) {
+        const platform::Result written = platform::replaceFile(script.path, script.bytes);
+        if (!written.ok()) {
             showStatus(STATUS_LABEL, L"Could not write the alert script " + script.path + L": " +
-                                         written.reason +
+                                         platform::describe(written) +
                                          L". Use CREATE FOLDERS in the settings window if BATS "
                                          L"is missing.");
             return false;
@@ -123,12 +126,18 @@ bool EmailMainWindow::writeScripts(const AlertScripts& scripts) {
 }
 
 void EmailMainWindow::SHARED_SETTINGS_BUTTON_Click() {
-    EmailSharedWindow window(*this);
-    if (window.open()) ui::showModal(window, hwnd(), sharedWindow_);
+    EmailSharedWindow window(context_, *this);
+    if (const platform::Result opened = window.open(); !opened.ok())
+        showFailure(control(SHARED_SETTINGS_BUTTON),
+                    L"The shared settings could not open: " + platform::describe(opened));
+    else
+        ui::showModal(window, hwnd(), sharedWindow_);
 }
 
 void EmailMainWindow::VIEW_OUTPUT_COMMANDS_BUTTON_Click() {
-    showOutputCommands(main(), hwnd());
+    if (const platform::Result shown = showOutputCommands(context_, main_, hwnd()); !shown.ok())
+        showFailure(control(VIEW_OUTPUT_COMMANDS_BUTTON),
+                    L"The output commands could not open: " + platform::describe(shown));
 }
 
 void EmailMainWindow::onCommand(int id, int code, HWND) {

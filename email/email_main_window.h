@@ -11,6 +11,9 @@
 namespace kovalt::instance {
 class SettingsWindow;
 }
+namespace kovalt::monitor {
+class MainWindow;
+}
 
 namespace kovalt::email {
 
@@ -26,10 +29,13 @@ public:
         CANCEL_BUTTON,
     };
 
-    explicit EmailMainWindow(instance::SettingsWindow& opener);
+    // Opened over the settings window, whose process name the lines use and whose update light
+    // it turns green; the lines it composes go into the strip as well.
+    EmailMainWindow(const platform::InstanceContext& context, instance::SettingsWindow& opener,
+                    monitor::MainWindow& strip);
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
-    bool open();
+    platform::Result open();
 
     // Hidden fields.
     const std::wstring& tlsWord() const { return tls().word(); }
@@ -38,9 +44,6 @@ public:
     const std::wstring& runningCommand() const { return runningCommand_; }
     const std::wstring& stoppedCommand() const { return stoppedCommand_; }
 
-    ui::Timer& commandUpdateTimer() { return COMMAND_UPDATE_TIMER_; }
-    // The shared settings window while it is open over this one, else null.
-    EmailSharedWindow* openSharedWindow() const { return sharedWindow_; }
 
     // Event handlers.
     void Form_Load();
@@ -61,6 +64,7 @@ private:
     bool writeScripts(const AlertScripts& scripts);
 
     instance::SettingsWindow& opener_;
+    monitor::MainWindow& main_;
     std::wstring runningSubject_, stoppedSubject_;
     std::wstring runningCommand_, stoppedCommand_;
     ui::Timer COMMAND_UPDATE_TIMER_;

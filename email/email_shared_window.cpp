@@ -1,7 +1,6 @@
 #include "email/email_shared_window.h"
 
 #include "email/email_main_window.h"
-#include "monitor/main_window.h"
 #include "settings/placement.h"
 
 namespace kovalt::email {
@@ -9,14 +8,17 @@ namespace kovalt::email {
 namespace keys = settings::keys;
 using ui::TwipRect;
 
-EmailSharedWindow::EmailSharedWindow(EmailMainWindow& opener)
-    : MailFieldsWindow(opener.main()), opener_(opener) {}
+EmailSharedWindow::EmailSharedWindow(const platform::InstanceContext& context,
+                                     EmailMainWindow& opener)
+    : MailFieldsWindow(context), opener_(opener) {}
 
-bool EmailSharedWindow::open() {
+platform::Result EmailSharedWindow::open() {
     // A fixed frame without minimise or maximise buttons.
-    if (!create(L"KOVALT_EMAIL_SHARED_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER,
-                WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL SHARED SETTINGS", opener_.hwnd()))
-        return false;
+    const platform::Result created =
+        create(L"KOVALT_EMAIL_SHARED_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER,
+               WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL SHARED SETTINGS", opener_.hwnd(),
+               context_.icons.program);
+    if (!created.ok()) return created;
     createFieldControls();
     addButton(USE_THESE_SHARED_SETTINGS_BUTTON, L"USE THESE SHARED SETTINGS",
               {360, 4320, 3375, 495});
@@ -26,11 +28,11 @@ bool EmailSharedWindow::open() {
     setCancelButton(CANCEL_BUTTON);
     createLabels(L"EMAIL SHARED SETTINGS");
     Form_Load();
-    return true;
+    return {};
 }
 
 void EmailSharedWindow::Form_Load() {
-    const settings::InstanceSettings stored = main().instanceSettings();
+    const settings::InstanceSettings stored = context_.settings();
     // Its own placement lives in the instance section; the values in the shared one.
     applyPlacement(settings::readPlacement(stored, keys::kEmailSharedPlacement));
     loadFields(stored, keys::kSharedEmailFields);
@@ -38,18 +40,18 @@ void EmailSharedWindow::Form_Load() {
 
 void EmailSharedWindow::Form_Unload() {
     const TwipRect place = placementTwips();
-    settings::savePosition(main().instanceSettings(), keys::kEmailSharedPlacement, place.left,
+    settings::savePosition(context_.settings(), keys::kEmailSharedPlacement, place.left,
                            place.top);
 }
 
 void EmailSharedWindow::OK_BUTTON_Click() {
-    const settings::InstanceSettings stored = main().instanceSettings();
+    const settings::InstanceSettings stored = context_.settings();
     const TwipRect place = placementTwips();
     settings::savePosition(stored, keys::kEmailSharedPlacement, place.left, place.top);
-    const settings::SaveResult saved = saveFields(stored, keys::kSharedEmailFields);
+    const platform::Result saved = saveFields(stored, keys::kSharedEmailFields);
     if (!saved.ok()) {
-        showStatus(STATUS_LABEL, L"The shared settings could not be stored: " +
-                                     platform::errorText(saved.error));
+        showStatus(STATUS_LABEL,
+                   L"The shared settings could not be stored: " + platform::describe(saved));
         return;
     }
     close();

@@ -17,10 +17,11 @@ public:
         OK_BUTTON,
     };
 
-    explicit EmailSharedWindow(EmailMainWindow& opener);
+    // Opened over the e-mail main settings window, into which it copies what it shows.
+    EmailSharedWindow(const platform::InstanceContext& context, EmailMainWindow& opener);
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
-    bool open();
+    platform::Result open();
 
     // Event handlers.
     void Form_Load();

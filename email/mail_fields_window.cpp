@@ -1,7 +1,5 @@
 #include "email/mail_fields_window.h"
 
-#include "app/resource.h"
-#include "monitor/main_window.h"
 
 namespace kovalt::email {
 
@@ -23,7 +21,7 @@ constexpr std::pair<int, TlsBox> kTlsBoxes[] = {{MailFieldsWindow::TLS_NO_TICKBO
 }  // namespace
 
 void MailFieldsWindow::createFieldControls() {
-    addPictureButton(BROWSE_SE_HOME_FOLDER_BUTTON, IDI_FOLDER, {240, 840, 375, 375});
+    addPictureButton(BROWSE_SE_HOME_FOLDER_BUTTON, context_.icons.folder, {240, 840, 375, 375});
     addButton(USE_BUTTON, L"Use", {6240, 600, 615, 240});
     setFont(addTextBox(SE_HOME_TEXTBOX, L"", {600, 840, 9015, 315}), L"Tahoma", 8, true);
     addTextBox(SMTP_SERVER_ADDRESS_PORT_TEXTBOX, L"", {240, 1560, 6495, 285});
@@ -67,12 +65,12 @@ void MailFieldsWindow::loadFields(const settings::InstanceSettings& stored,
     SHOW_PASSWORD_TICKBOX_Click();  // unticked in a new window: the password starts masked
 }
 
-settings::SaveResult MailFieldsWindow::saveFields(
+platform::Result MailFieldsWindow::saveFields(
     const settings::InstanceSettings& stored,
     const std::array<settings::SettingKey, 11>& keys) const {
-    settings::SaveResult first;
+    platform::Result first;
     auto save = [&](const settings::SettingKey& key, const std::wstring& value) {
-        const settings::SaveResult result = stored.save(key, value);
+        const platform::Result result = stored.save(key, value);
         if (first.ok()) first = result;
     };
     for (size_t i = 0; i < 8; ++i) save(keys[i], controlText(kFieldIds[i]));
@@ -114,7 +112,7 @@ void MailFieldsWindow::USE_BUTTON_Click() { setControlText(SE_HOME_TEXTBOX, kDef
 
 void MailFieldsWindow::BROWSE_SE_HOME_FOLDER_BUTTON_Click() {
     // A cancelled browser leaves the field as it was.
-    if (auto folder = main_.services().pickFolder(hwnd(), kBrowseTitle))
+    if (auto folder = context_.pickFolder(hwnd(), kBrowseTitle))
         setControlText(SE_HOME_TEXTBOX, *folder);
 }
 

@@ -10,12 +10,9 @@
 
 #include "email/command_line.h"
 #include "email/tls_group.h"
+#include "platform/instance_context.h"
 #include "platform/ui/window.h"
 #include "settings/settings_store.h"
-
-namespace kovalt::monitor {
-class MainWindow;
-}
 
 namespace kovalt::email {
 
@@ -59,7 +56,6 @@ public:
     void setTls(const TlsGroup& state);
 
     std::wstring status() const { return controlText(STATUS_LABEL); }
-    monitor::MainWindow& main() const { return main_; }
 
     // Event handlers of the shared controls.
     void USE_BUTTON_Click();
@@ -68,7 +64,7 @@ public:
     void TLS_TICKBOX_Click(TlsBox box);
 
 protected:
-    explicit MailFieldsWindow(monitor::MainWindow& main) : main_(main) {}
+    explicit MailFieldsWindow(const platform::InstanceContext& context) : context_(context) {}
 
     // The field block, its labels and the heading, at the same places in both windows; the
     // focusable ones in their tab order, between the window's own first and last buttons.
@@ -77,15 +73,16 @@ protected:
     // The eleven values of one section: eight texts, then the three TLS states.
     void loadFields(const settings::InstanceSettings& stored,
                     const std::array<settings::SettingKey, 11>& keys);
-    settings::SaveResult saveFields(const settings::InstanceSettings& stored,
-                                    const std::array<settings::SettingKey, 11>& keys) const;
+    platform::Result saveFields(const settings::InstanceSettings& stored,
+                                const std::array<settings::SettingKey, 11>& keys) const;
     // Runs the handler of a shared control; false for the window's own controls.
     bool onFieldCommand(int id, int code);
+
+    const platform::InstanceContext& context_;
 
 private:
     void showTls();
 
-    monitor::MainWindow& main_;
     TlsGroup tls_;
 };
 

@@ -10,13 +10,16 @@ namespace keys = settings::keys;
 using monitor::AlertKind;
 using ui::TwipRect;
 
-OutputCommandsWindow::OutputCommandsWindow(monitor::MainWindow& main, HWND owner)
-    : main_(main), owner_(owner) {}
+OutputCommandsWindow::OutputCommandsWindow(const platform::InstanceContext& context,
+                                           const monitor::MainWindow& strip, HWND owner)
+    : context_(context), main_(strip), owner_(owner) {}
 
-bool OutputCommandsWindow::open() {
-    if (!create(L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW", WS_CAPTION | WS_SYSMENU | WS_BORDER,
-                WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL OUTPUT COMMANDS", owner_))
-        return false;
+platform::Result OutputCommandsWindow::open() {
+    const platform::Result created =
+        create(L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW", WS_CAPTION | WS_SYSMENU | WS_BORDER,
+               WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL OUTPUT COMMANDS", owner_,
+               context_.icons.program);
+    if (!created.ok()) return created;
     addHeading(TITLE_LABEL, L"KOV-ALT", {120, 120, 2295, 375});
     addHeading(VIEW_OUTPUT_COMMANDS_LABEL, L"EMAIL OUTPUT COMMANDS", {2520, 120, 9135, 375});
     addLabel(COMMAND_NAME_LABEL, L"RUN COMMAND - ", {120, 600, 11535, 255});
@@ -31,21 +34,21 @@ bool OutputCommandsWindow::open() {
     addButton(OK_BUTTON, L"OK", {9840, 2640, 1815, 495}, BS_DEFPUSHBUTTON);
     setDefaultButton(OK_BUTTON);
     Form_Load();
-    return true;
+    return {};
 }
 
 void OutputCommandsWindow::Form_Load() {
-    applyPlacement(settings::readPlacement(main_.instanceSettings(), keys::kOutputCommandsPlacement));
+    applyPlacement(settings::readPlacement(context_.settings(), keys::kOutputCommandsPlacement));
 }
 
 void OutputCommandsWindow::Form_Unload() {
     const TwipRect place = placementTwips();
-    settings::savePosition(main_.instanceSettings(), keys::kOutputCommandsPlacement, place.left,
+    settings::savePosition(context_.settings(), keys::kOutputCommandsPlacement, place.left,
                            place.top);
 }
 
 void OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON_Click() {
-    const platform::ProgramIdentity program = main_.services().identity();
+    const platform::ProgramIdentity program = context_.identity();
     setControlText(COMMAND_NAME_LABEL, L"RUN COMMAND - SendEmail.exe - PROCESS RUNNING EMAIL");
     setControlText(ALL_COMMANDS_TEXTBOX, main_.runningCommand());
     setControlText(ALL_LOCATIONS_TEXTBOX,
@@ -53,7 +56,7 @@ void OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON_Click() {
 }
 
 void OutputCommandsWindow::END_EMAIL_COMMAND_BUTTON_Click() {
-    const platform::ProgramIdentity program = main_.services().identity();
+    const platform::ProgramIdentity program = context_.identity();
     setControlText(COMMAND_NAME_LABEL, L"RUN COMMAND - SendEmail.exe - PROCESS STOPPED EMAIL");
     setControlText(ALL_COMMANDS_TEXTBOX, main_.stoppedCommand());
     setControlText(ALL_LOCATIONS_TEXTBOX,
@@ -70,9 +73,12 @@ void OutputCommandsWindow::onCommand(int id, int code, HWND) {
     }
 }
 
-void showOutputCommands(monitor::MainWindow& main, HWND owner) {
-    OutputCommandsWindow window(main, owner);
-    if (window.open()) ui::showModal(window, owner);
+platform::Result showOutputCommands(const platform::InstanceContext& context,
+                                    const monitor::MainWindow& strip, HWND owner) {
+    OutputCommandsWindow window(context, strip, owner);
+    const platform::Result opened = window.open();
+    if (opened.ok()) ui::showModal(window, owner);
+    return opened;
 }
 
 }  // namespace kovalt::email

@@ -2,6 +2,7 @@
 // holds it now, with the path of the alert script that carries it, to read and copy.
 #pragma once
 
+#include "platform/instance_context.h"
 #include "platform/ui/window.h"
 
 namespace kovalt::monitor {
@@ -24,10 +25,12 @@ public:
         OK_BUTTON,
     };
 
-    OutputCommandsWindow(monitor::MainWindow& main, HWND owner);
+    // Shows the lines `strip` holds now, over `owner`.
+    OutputCommandsWindow(const platform::InstanceContext& context, const monitor::MainWindow& strip,
+                         HWND owner);
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
-    bool open();
+    platform::Result open();
 
     // Event handlers.
     void Form_Load();
@@ -41,11 +44,14 @@ protected:
     void onClose() override { Form_Unload(); }
 
 private:
-    monitor::MainWindow& main_;
+    const platform::InstanceContext& context_;
+    const monitor::MainWindow& main_;
     HWND owner_;
 };
 
-// Opens the viewer modal over `owner`; returns when it has closed.
-void showOutputCommands(monitor::MainWindow& main, HWND owner);
+// Opens the viewer modal over `owner`; returns when it has closed, or at once with the reason
+// it could not open.
+platform::Result showOutputCommands(const platform::InstanceContext& context,
+                                    const monitor::MainWindow& strip, HWND owner);
 
 }  // namespace kovalt::email

@@ -1,6 +1,5 @@
 #include "instance/settings_window.h"
 
-#include "app/resource.h"
 #include "about/about_window.h"
 #include "email/email_main_window.h"
 #include "email/output_commands_window.h"
@@ -18,15 +17,17 @@ using ui::TwipRect;
 static_assert(SettingsWindow::CREATE_FOLDERS_BUTTON == 212 &&
               SettingsWindow::EMAIL_SETTINGS_BUTTON == 218 && SettingsWindow::OK_BUTTON == 219);
 
-SettingsWindow::SettingsWindow(monitor::MainWindow& main) : main_(main) {}
+SettingsWindow::SettingsWindow(const platform::InstanceContext& context, monitor::MainWindow& strip)
+    : context_(context), main_(strip) {}
 
-bool SettingsWindow::open() {
-    if (!create(L"KOVALT_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
-                L"KOV-ALT - SETTINGS", main_.hwnd()))
-        return false;
+platform::Result SettingsWindow::open() {
+    const platform::Result created =
+        create(L"KOVALT_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
+               L"KOV-ALT - SETTINGS", main_.hwnd(), context_.icons.program);
+    if (!created.ok()) return created;
     createControls();
     Form_Load();
-    return true;
+    return {};
 }
 
 void SettingsWindow::createControls() {
@@ -37,7 +38,7 @@ void SettingsWindow::createControls() {
     addLabel(RUNNER_NAME_LABEL, L"Kov-Alt Name:", {120, 540, 2520, 240});
     addTextBox(RUNNER_NAME_TEXTBOX, L"RUNNER NAME", {120, 780, 2520, 315});
     addLabel(PROCESS_NAME_LABEL, L"Monitor \"Process.exe\" Name:", {2760, 540, 2535, 240});
-    addPictureButton(BROWSE_PROCESS_NAME_FILE_BUTTON, IDI_BROWSE, {2760, 780, 375, 315});
+    addPictureButton(BROWSE_PROCESS_NAME_FILE_BUTTON, context_.icons.browse, {2760, 780, 375, 315});
     addTextBox(PROCESS_NAME_TEXTBOX, L"PROCESS-NAME.exe", {3180, 780, 2115, 315});
     addLine(LINE_2, {120, 1200, 5175, 30});
 
@@ -56,13 +57,13 @@ void SettingsWindow::createControls() {
     HWND email = addButton(EMAIL_SETTINGS_BUTTON, L"Email Settings", {2760, 2160, 1095, 615},
                            BS_MULTILINE);
     putBehind(light, email);
-    setUpdateLight(kLightYellow);
+    setUpdateLight(ui::colours::kLightYellow);
     addButton(OK_BUTTON, L"OK", {4095, 2160, 1200, 615}, BS_DEFPUSHBUTTON);
     setDefaultButton(OK_BUTTON);
 }
 
 void SettingsWindow::Form_Load() {
-    const settings::InstanceSettings stored = main_.instanceSettings();
+    const settings::InstanceSettings stored = context_.settings();
     applyPlacement(settings::readPlacement(stored, keys::kSettingsPlacement));
     // Each of these runs the control's own handler when the value differs from the design
     // state, exactly as the user's action would (ticking monitoring starts it, and so on).
@@ -74,7 +75,7 @@ void SettingsWindow::Form_Load() {
 }
 
 void SettingsWindow::saveFields() {
-    const settings::InstanceSettings stored = main_.instanceSettings();
+    const settings::InstanceSettings stored = context_.settings();
     const TwipRect place = placementTwips();
     settings::savePosition(stored, keys::kSettingsPlacement, place.left, place.top);
     stored.save(keys::ENABLED_TICKBOX, std::to_wstring(tickValue(ENABLED_TICKBOX)));
@@ -100,13 +101,13 @@ void SettingsWindow::ENABLED_TICKBOX_Click() {
 }
 
 void SettingsWindow::AlwaysOnTop_TICKBOX_Click() {
-    const settings::InstanceSettings stored = main_.instanceSettings();
+    const settings::InstanceSettings stored = context_.settings();
     const std::wstring value = std::to_wstring(tickValue(AlwaysOnTop_TICKBOX));
-    const settings::SaveResult saved = stored.save(keys::AlwaysOnTop_TICKBOX, value);
+    const platform::Result saved = stored.save(keys::AlwaysOnTop_TICKBOX, value);
     // The strip follows what the store holds now, as it will at its next start.
     main_.alwaysOnTopTimer().setEnabled(stored.flag(keys::AlwaysOnTop_TICKBOX));
     if (!saved.ok())
-        showStatus(STATUS_LABEL, L"Could not store Always On Top: " + platform::errorText(saved.error));
+        showStatus(STATUS_LABEL, L"Could not store Always On Top: " + platform::describe(saved));
 }
 
 void SettingsWindow::PROCESS_NAME_TEXTBOX_Change() {
@@ -118,39 +119,48 @@ void SettingsWindow::BROWSE_PROCESS_NAME_FILE_BUTTON_Click() {
                                               L"exe", L"Select Process.exe File To Monitor"};
     // A cancelled dialog leaves the name as it was: an emptied name would be watched, found
     // missing and reported as a stop that never happened.
-    if (auto chosen = main_.services().pickFile(hwnd(), request))
+    if (auto chosen = context_.pickFile(hwnd(), request))
         setControlText(PROCESS_NAME_TEXTBOX, *chosen);
 }
 
 void SettingsWindow::CREATE_FOLDERS_BUTTON_Click() {
     std::wstring problems;
-    for (const std::wstring& path : folderTree(main_.services().identity().folder)) {
-        const platform::FileResult made = platform::makeFolder(path);
-        if (!made.ok) problems += (problems.empty() ? L"" : L"  ") + folderProblem(path, made.reason);
+    for (const std::wstring& path : folderTree(context_.identity().folder)) {
+        const platform::Result made = platform::makeFolder(path);
+        if (!made.ok())
+            problems += (problems.empty() ? L"" : L"  ") +
+                        folderProblem(path, platform::describe(made));
     }
     showStatus(STATUS_LABEL, problems);
 }
 
 void SettingsWindow::EMAIL_SETTINGS_BUTTON_Click() {
-    email::EmailMainWindow window(*this);
-    if (!window.open()) return;
-    emailWindow_ = &window;
-    ui::showModal(window, hwnd());
-    emailWindow_ = nullptr;
+    email::EmailMainWindow window(context_, *this, main_);
+    if (const platform::Result opened = window.open(); !opened.ok())
+        showFailure(control(EMAIL_SETTINGS_BUTTON),
+                    L"The e-mail settings could not open: " + platform::describe(opened));
+    else
+        ui::showModal(window, hwnd(), emailWindow_);
 }
 
-void SettingsWindow::setUpdateLight(COLORREF color) {
-    setColors(control(UPDATE_SETTINGS_LIGHT_TEXTBOX), {color, color});
-}
-
-COLORREF SettingsWindow::updateLight() const {
-    const ui::ControlColors* colors = colorsOf(control(UPDATE_SETTINGS_LIGHT_TEXTBOX));
-    return colors ? colors->background : CLR_INVALID;
+void SettingsWindow::setUpdateLight(ui::Colour colour) {
+    setColors(control(UPDATE_SETTINGS_LIGHT_TEXTBOX), {colour, colour});
 }
 
 void SettingsWindow::ABOUT_BUTTON_Click() {
-    about::AboutWindow window(main_, hwnd());
-    if (window.open()) ui::showModal(window, hwnd());
+    about::AboutWindow window(context_, hwnd());
+    if (const platform::Result opened = window.open(); !opened.ok())
+        showFailure(control(ABOUT_BUTTON), L"The About window could not open: " +
+                                               platform::describe(opened));
+    else
+        ui::showModal(window, hwnd());
+}
+
+void SettingsWindow::VIEW_OUTPUT_COMMANDS_BUTTON_Click() {
+    if (const platform::Result shown = email::showOutputCommands(context_, main_, hwnd());
+        !shown.ok())
+        showFailure(control(VIEW_OUTPUT_COMMANDS_BUTTON),
+                    L"The output commands could not open: " + platform::describe(shown));
 }
 
 void SettingsWindow::onCommand(int id, int code, HWND) {
@@ -167,7 +177,7 @@ void SettingsWindow::onCommand(int id, int code, HWND) {
         case BROWSE_PROCESS_NAME_FILE_BUTTON: BROWSE_PROCESS_NAME_FILE_BUTTON_Click(); break;
         case CREATE_FOLDERS_BUTTON: CREATE_FOLDERS_BUTTON_Click(); break;
         case EMAIL_SETTINGS_BUTTON: EMAIL_SETTINGS_BUTTON_Click(); break;
-        case VIEW_OUTPUT_COMMANDS_BUTTON: email::showOutputCommands(main_, hwnd()); break;
+        case VIEW_OUTPUT_COMMANDS_BUTTON: VIEW_OUTPUT_COMMANDS_BUTTON_Click(); break;
         case ABOUT_BUTTON: ABOUT_BUTTON_Click(); break;
         default: break;
     }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/instance_context.h"
 #include "platform/ui/window.h"
 
 namespace kovalt::monitor {
@@ -41,21 +42,16 @@ public:
         OK_BUTTON,
     };
 
-    static constexpr COLORREF kLightYellow = RGB(255, 255, 128);
-    static constexpr COLORREF kRed = RGB(255, 0, 0);
-    static constexpr COLORREF kGreen = RGB(0, 255, 0);
-
-    explicit SettingsWindow(monitor::MainWindow& main);
-    monitor::MainWindow& main() const { return main_; }
+    // `strip` is the window it opens over, which its controls act on.
+    SettingsWindow(const platform::InstanceContext& context, monitor::MainWindow& strip);
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
-    bool open();
+    platform::Result open();
 
+    // The watched process name as the box shows it now, saved or not.
+    std::wstring processName() const { return controlText(PROCESS_NAME_TEXTBOX); }
     // The update light; the e-mail window turns it green once the alert scripts are written.
-    void setUpdateLight(COLORREF color);
-    COLORREF updateLight() const;
-    // What the status line says (a folder that could not be made, a flag not stored).
-    std::wstring status() const { return controlText(STATUS_LABEL); }
+    void setUpdateLight(ui::Colour colour);
 
     // Event handlers.
     void Form_Load();
@@ -64,14 +60,12 @@ public:
     void ENABLED_TICKBOX_Click();
     void AlwaysOnTop_TICKBOX_Click();
     void PROCESS_NAME_TEXTBOX_Change();
-    void PROCESS_NAME_TEXTBOX_LostFocus() { setUpdateLight(kRed); }
+    void PROCESS_NAME_TEXTBOX_LostFocus() { setUpdateLight(ui::colours::kRed); }
     void BROWSE_PROCESS_NAME_FILE_BUTTON_Click();
     void CREATE_FOLDERS_BUTTON_Click();
     void EMAIL_SETTINGS_BUTTON_Click();
     void ABOUT_BUTTON_Click();
-
-    // The e-mail main settings window while it is open over this one, else null.
-    email::EmailMainWindow* openEmailWindow() const { return emailWindow_; }
+    void VIEW_OUTPUT_COMMANDS_BUTTON_Click();
 
 protected:
     void onCommand(int id, int code, HWND control) override;
@@ -81,6 +75,7 @@ private:
     void createControls();
     void saveFields();
 
+    const platform::InstanceContext& context_;
     monitor::MainWindow& main_;
     email::EmailMainWindow* emailWindow_ = nullptr;
 };

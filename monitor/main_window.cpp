@@ -1,6 +1,5 @@
 #include "monitor/main_window.h"
 
-#include "app/resource.h"
 #include "instance/settings_window.h"
 #include "monitor/alert_paths.h"
 #include "platform/window_stacking.h"
@@ -9,44 +8,40 @@
 namespace kovalt::monitor {
 
 namespace {
-constexpr COLORREF kGreen = RGB(0, 255, 0), kBlack = RGB(0, 0, 0), kRed = RGB(255, 0, 0),
-                   kWhite = RGB(255, 255, 255);
 constexpr UINT kTickMs = 1000;
 }  // namespace
 
-MainWindow::MainWindow(platform::AppServices services)
-    : services_(std::move(services)),
+MainWindow::MainWindow(const platform::InstanceContext& context)
+    : context_(context),
       AlwaysOnTopTimer_(*this, [this] { AlwaysOnTopTimer_Timer(); }),
       PROCESS_RUNNING_TIMER_(*this, [this] { PROCESS_RUNNING_TIMER_Timer(); }),
       PROCESS_STOPPED_TIMER_(*this, [this] { PROCESS_STOPPED_TIMER_Timer(); }) {}
 
-bool MainWindow::open(int showCommand) {
-    if (!create(L"KOVALT_MAIN", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, L"KVA - ",
-                nullptr))
-        return false;
+platform::Result MainWindow::open(int showCommand) {
+    const platform::Result created = create(L"KOVALT_MAIN", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                                            WS_EX_TOOLWINDOW, L"KVA - ", nullptr,
+                                            context_.icons.program);
+    if (!created.ok()) return created;
     createControls();
     Form_Load();
     ::ShowWindow(hwnd(), showCommand);
-    return true;
+    return {};
 }
 
 void MainWindow::createControls() {
-    addPictureButton(TLV_BUTTON, IDI_KOVALT, {120, 0, 375, 255});
+    addPictureButton(TLV_BUTTON, context_.icons.program, {120, 0, 375, 255});
     addHeading(TLV_TITLE_2, L"KVA", {600, 0, 735, 255}, 8.25);
 
     HWND light = addLabel(RUN_LIGHT_LABEL, L"OFF", {1440, 0, 975, 255},
                           SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY);
-    setColors(light, {kRed, kWhite});
+    const LookStyle off = styleOf(RunLook::Initial);
+    setColors(light, {off.text, off.background});
     setFont(light, L"Arial", 8.25, true);
-}
-
-settings::InstanceSettings MainWindow::instanceSettings() const {
-    return settings::InstanceSettings(services_.store, services_.identity().instanceName);
 }
 
 void MainWindow::Form_Load() {
     namespace keys = settings::keys;
-    const settings::InstanceSettings stored = instanceSettings();
+    const settings::InstanceSettings stored = context_.settings();
     applyPlacement(settings::readPlacement(stored, keys::kMainPlacement));
 
     runningCommand_ = stored.text(keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX);
@@ -71,7 +66,7 @@ void MainWindow::Form_Load() {
 
 void MainWindow::Form_Unload() {
     const ui::TwipRect place = placementTwips();
-    settings::savePosition(instanceSettings(), settings::keys::kMainPlacement, place.left,
+    settings::savePosition(context_.settings(), settings::keys::kMainPlacement, place.left,
                            place.top);
 }
 
@@ -81,8 +76,12 @@ void MainWindow::TLV_BUTTON_Click() {
     if (settingsWindow_) return;
     // Created afresh at each opening, so it loads from the store again; the strip's timers
     // keep ticking while it is open.
-    instance::SettingsWindow settings(*this);
-    if (settings.open()) ui::showModal(settings, hwnd(), settingsWindow_);
+    instance::SettingsWindow settings(context_, *this);
+    if (const platform::Result opened = settings.open(); !opened.ok())
+        showFailure(control(TLV_BUTTON), L"The settings window could not open: " +
+                                             platform::describe(opened));
+    else
+        ui::showModal(settings, hwnd(), settingsWindow_);
 }
 
 void MainWindow::startMonitoring() {
@@ -103,17 +102,20 @@ void MainWindow::monitorTick(MonitorTimer timer) {
     if (ticking_) return;
     ticking_ = true;
     const std::wstring name = processName_;
-    const AlertKind alert = monitor_.tick(timer, name, services_.probe(name));
+    const platform::ProbeResult probe = context_.probe(name);
+    const AlertKind alert =
+        monitor_.tick(timer, name, probe.outcome,
+                      probe.error.ok() ? std::wstring() : platform::failureText(probe));
     showRunLight();
     if (alert != AlertKind::None) {
         // The path is built now, from where the program lies at this moment.
-        const platform::ProgramIdentity program = services_.identity();
+        const platform::ProgramIdentity program = context_.identity();
         const std::wstring path = alertScriptPath(program.folder, program.instanceName, alert);
-        const platform::StartResult started = services_.startScript(path);
-        if (started.started)
+        const platform::Result started = context_.startScript(path);
+        if (started.ok())
             monitor_.alertStarted();
         else
-            monitor_.alertFailed(path, started.reason);
+            monitor_.alertFailed(path, platform::describe(started));
         showRunLight();
     }
     applyMonitorTimers();

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "monitor/run_monitor.h"
-#include "platform/services.h"
+#include "platform/instance_context.h"
 #include "platform/ui/window.h"
 
 namespace kovalt::instance {
@@ -20,10 +20,10 @@ class MainWindow final : public ui::Window {
 public:
     enum ControlId { TLV_BUTTON = 101, TLV_TITLE_2, RUN_LIGHT_LABEL };
 
-    explicit MainWindow(platform::AppServices services);
+    explicit MainWindow(const platform::InstanceContext& context);
 
     // Creates the window, runs its load and shows it without taking the focus from others.
-    bool open(int showCommand = SW_SHOWNOACTIVATE);
+    platform::Result open(int showCommand = SW_SHOWNOACTIVATE);
 
     // Hidden fields: the instance's in-memory state, shared with the other windows.
     const std::wstring& processName() const { return processName_; }
@@ -43,13 +43,7 @@ public:
     // Both timers off and the not-monitoring look.
     void stopMonitoring();
 
-    const platform::AppServices& services() const { return services_; }
-    // The instance's settings, under the name the executable has now.
-    settings::InstanceSettings instanceSettings() const;
-    // The monitor settings window while it is open over the strip, else null.
-    instance::SettingsWindow* openSettingsWindow() const { return settingsWindow_; }
     HWND runLight() const { return control(RUN_LIGHT_LABEL); }
-    std::wstring runLightTooltip() const { return tooltip(runLight()); }
 
     // Event handlers.
     void Form_Load();
@@ -70,7 +64,7 @@ private:
     void showRunLight();
     void applyMonitorTimers();
 
-    platform::AppServices services_;
+    const platform::InstanceContext& context_;
     instance::SettingsWindow* settingsWindow_ = nullptr;
     RunMonitor monitor_;
     std::optional<RunLight> shownLight_;  // what the run light shows since the last change

@@ -11,11 +11,10 @@ constexpr size_t kMaxFileName = 255;
 std::wstring shown(const std::wstring& name) {
     return name.size() <= kMaxFileName ? name : name.substr(0, kMaxFileName) + L"...";
 }
-
-constexpr unsigned long kWhite = 0xFFFFFF, kRed = 0x0000FF, kGreen = 0x00FF00, kBlack = 0x000000;
 }
 
 LookStyle styleOf(RunLook look) {
+    using namespace ui::colours;
     switch (look) {
         case RunLook::Running: return {L"RUNNING", kGreen, kBlack};
         case RunLook::Stopped: return {L"STOPPED", kRed, kBlack};
@@ -33,14 +32,14 @@ void RunMonitor::stop() {
 }
 
 AlertKind RunMonitor::tick(MonitorTimer timer, const std::wstring& watchedName,
-                           const ProbeResult& probe) {
-    if (probe.outcome == ProbeOutcome::Failed) {
-        status_ = L"PROCESS - " + shown(watchedName) + L" - CHECK FAILED: " + probe.reason +
+                           ProbeOutcome outcome, const std::wstring& failure) {
+    if (outcome == ProbeOutcome::Failed) {
+        status_ = L"PROCESS - " + shown(watchedName) + L" - CHECK FAILED: " + failure +
                   L" (trying again every second)";
         refreshTooltip();
         return AlertKind::None;
     }
-    const bool found = probe.outcome == ProbeOutcome::Found;
+    const bool found = outcome == ProbeOutcome::Found;
     show(found ? RunLook::Running : RunLook::Stopped,
          L"PROCESS - " + shown(watchedName) + (found ? L" - RUNNING" : L" - STOPPED"));
     if (timer == MonitorTimer::Running && !found) {

@@ -5,17 +5,14 @@
 
 #include <string>
 
+#include "platform/process_query.h"
+#include "platform/ui/colour.h"
+
 namespace kovalt::monitor {
 
+using platform::ProbeOutcome;
+
 enum class MonitorTimer { Running, Stopped };
-
-enum class ProbeOutcome { Found, NotFound, Failed };
-
-struct ProbeResult {
-    ProbeOutcome outcome = ProbeOutcome::NotFound;
-    unsigned count = 0;   // matching processes, when the check ran
-    std::wstring reason;  // plain words, when it failed
-};
 
 enum class RunLook { Initial, Running, Stopped, NotMonitoring };
 
@@ -26,11 +23,11 @@ struct RunLight {
     std::wstring tooltip;  // empty: no tooltip
 };
 
-// Caption and colours (0x00BBGGRR) of each look.
+// Caption and colours of each look.
 struct LookStyle {
     const wchar_t* caption;
-    unsigned long background;
-    unsigned long text;
+    ui::Colour background;
+    ui::Colour text;
 };
 LookStyle styleOf(RunLook look);
 
@@ -48,10 +45,12 @@ public:
     // Start-up with monitoring disabled: the running timer off, nothing else touched.
     void disableAtLoad() { runningTimer_ = false; }
 
-    // One tick of one timer with the probe's answer for the watched name. Sets the run light
-    // and the timers, and returns the alert to start now. A tick whose check failed changes
-    // nothing but the tooltip, which says why; the next tick simply tries again.
-    AlertKind tick(MonitorTimer timer, const std::wstring& watchedName, const ProbeResult& probe);
+    // One tick of one timer with the probe's answer for the watched name (and why it failed, in
+    // plain words). Sets the run light and the timers, and returns the alert to start now. A
+    // tick whose check failed changes nothing but the tooltip, which says why; the next tick
+    // simply tries again.
+    AlertKind tick(MonitorTimer timer, const std::wstring& watchedName, ProbeOutcome outcome,
+                   const std::wstring& failure = {});
 
     // The outcome of starting the alert that tick() asked for. A failure stays on the tooltip
     // until an alert starts again or monitoring stops, so the user can still see it later.

@@ -9,8 +9,6 @@
 namespace kovalt::platform {
 
 namespace {
-StartResult failure(DWORD error) { return {false, errorText(error)}; }
-
 std::wstring systemFolder() {
     wchar_t buffer[MAX_PATH];
     UINT length = ::GetSystemDirectoryW(buffer, MAX_PATH);
@@ -18,16 +16,17 @@ std::wstring systemFolder() {
 }
 }  // namespace
 
-StartResult startBatchHidden(const std::wstring& scriptPath) {
+Result startBatchHidden(const std::wstring& scriptPath) {
     // A quote cannot be part of a Windows path; one here could only break out of the quoting.
-    if (scriptPath.find(L'"') != std::wstring::npos) return failure(ERROR_INVALID_NAME);
+    if (scriptPath.find(L'"') != std::wstring::npos) return {ERROR_INVALID_NAME};
     // cmd.exe expands "%NAME%" even inside quotes, so such a path could name another file.
     if (scriptPath.find(L'%') != std::wstring::npos)
-        return {false, L"the path holds a percent sign, which cmd.exe would read as a variable; "
-                       L"move the program to a folder whose path has none"};
+        return {ERROR_INVALID_NAME,
+                L"the path holds a percent sign, which cmd.exe would read as a variable; "
+                L"move the program to a folder whose path has none"};
     DWORD attributes = ::GetFileAttributesW(scriptPath.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return failure(::GetLastError());
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return failure(336);  // ERROR_DIRECTORY_NOT_SUPPORTED, missing from some SDKs
+    if (attributes == INVALID_FILE_ATTRIBUTES) return {::GetLastError()};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {336};  // ERROR_DIRECTORY_NOT_SUPPORTED, missing from some SDKs
 
     // cmd.exe by its full path, so no cmd.exe in the current folder or on PATH stands in. With
     // /c and more than two quotes, cmd strips the outer pair and keeps the inner quoting, in
@@ -45,10 +44,10 @@ StartResult startBatchHidden(const std::wstring& scriptPath) {
     PROCESS_INFORMATION raw = {};
     if (!::CreateProcessW(cmd.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
                           CREATE_NO_WINDOW, nullptr, nullptr, &startup, &raw))
-        return failure(::GetLastError());
+        return {::GetLastError()};
     // Not waited for: both handles are closed at once.
     ProcessInfo started{UniqueHandle(raw.hProcess), UniqueHandle(raw.hThread), raw.dwProcessId};
-    return {true, {}};
+    return {};
 }
 
 }  // namespace kovalt::platform

@@ -3,16 +3,13 @@
 
 #include <string>
 
-namespace kovalt::platform {
+#include "platform/result.h"
 
-struct StartResult {
-    bool started = false;
-    std::wstring reason;  // plain words, when not started
-};
+namespace kovalt::platform {
 
 // Runs the script through "cmd.exe /d /c" with its path quoted, so a folder with blanks works
 // and no other program can be started in its place. A script that does not exist is reported
 // rather than handed to cmd.exe, which would fail unseen.
-StartResult startBatchHidden(const std::wstring& scriptPath);
+Result startBatchHidden(const std::wstring& scriptPath);
 
 }  // namespace kovalt::platform

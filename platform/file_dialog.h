@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/services.h"
+#include "platform/instance_context.h"
 
 namespace kovalt::platform {
 

@@ -6,43 +6,38 @@
 
 namespace kovalt::platform {
 
-FileResult makeFolder(const std::wstring& path) {
-    if (::CreateDirectoryW(path.c_str(), nullptr)) return {true, {}};
+Result makeFolder(const std::wstring& path) {
+    if (::CreateDirectoryW(path.c_str(), nullptr)) return {};
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS) {
         const DWORD attributes = ::GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return {true, {}};
-        return {false, L"a file of that name is in the way"};
+            return {};
+        return {error, L"a file of that name is in the way"};
     }
-    return {false, errorText(error)};
+    return {error};
 }
 
-}  // namespace kovalt::platform
-
-namespace kovalt::platform {
-
-FileResult replaceFile(const std::wstring& path, const std::string& bytes) {
+Result replaceFile(const std::wstring& path, const std::string& bytes) {
     const std::wstring temporary =
         path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".new";
-    HANDLE file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {false, errorText(::GetLastError())};
+    UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {::GetLastError()};
     DWORD written = 0;
-    BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size() && ::FlushFileBuffers(file);
+    bool ok = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                          nullptr) &&
+              written == bytes.size() && ::FlushFileBuffers(file.get());
     DWORD error = ok ? 0 : ::GetLastError();
-    ::CloseHandle(file);
+    file.reset();
     if (ok && !::MoveFileExW(temporary.c_str(), path.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ok = FALSE;
+        ok = false;
         error = ::GetLastError();
     }
-    if (!ok) {
-        ::DeleteFileW(temporary.c_str());
-        return {false, errorText(error ? error : ERROR_WRITE_FAULT)};
-    }
-    return {true, {}};
+    if (ok) return {};
+    ::DeleteFileW(temporary.c_str());
+    return {error ? error : ERROR_WRITE_FAULT};
 }
 
 std::optional<std::string> toAnsi(const std::wstring& text) {

@@ -4,24 +4,17 @@
 #include <optional>
 #include <string>
 
-namespace kovalt::platform {
+#include "platform/result.h"
 
-struct FileResult {
-    bool ok = false;
-    std::wstring reason;  // the system's words, when not ok
-};
+namespace kovalt::platform {
 
 // Makes one folder (only the last part of the path). A folder that is already there counts as
 // made; a file of that name in the way does not.
-FileResult makeFolder(const std::wstring& path);
-
-}  // namespace kovalt::platform
-
-namespace kovalt::platform {
+Result makeFolder(const std::wstring& path);
 
 // Replaces a file's whole content in one step: the bytes go to a new file beside it, which
 // then takes the file's place, so a reader sees the old content or the new, never a mix.
-FileResult replaceFile(const std::wstring& path, const std::string& bytes);
+Result replaceFile(const std::wstring& path, const std::string& bytes);
 
 // The text in the system's ANSI code page, or nothing when a character has no byte there.
 std::optional<std::string> toAnsi(const std::wstring& text);

@@ -3,22 +3,24 @@
 #include <windows.h>
 #include <wbemcli.h>
 
-#include "platform/process_query_text.h"
 #include "platform/win_handles.h"
 
 namespace kovalt::platform {
 
 namespace {
-monitor::ProbeResult failed(const wchar_t* step, HRESULT hr) {
-    return {monitor::ProbeOutcome::Failed, 0,
-            std::wstring(L"the process list could not be read (") + step + L": " +
-                errorText(static_cast<DWORD>(hr)) + L")"};
+ProbeResult failed(const wchar_t* step, HRESULT hr) {
+    return {ProbeOutcome::Failed, 0, {static_cast<unsigned long>(hr), step}};
 }
 }  // namespace
 
-monitor::ProbeResult checkProcessRunning(const std::wstring& name) {
+std::wstring failureText(const ProbeResult& probe) {
+    return L"the process list could not be read (" + probe.error.what + L": " +
+           errorText(probe.error.code) + L")";
+}
+
+ProbeResult checkProcessRunning(const std::wstring& name) {
     auto query = processQueryText(name);
-    if (!query) return {monitor::ProbeOutcome::NotFound, 0, {}};
+    if (!query) return {ProbeOutcome::NotFound, 0, {}};
 
     // The "winmgmts:" moniker binds to exactly this: a locator connected to ROOT\CIMV2.
     ComPtr<IWbemLocator> locator;
@@ -51,7 +53,7 @@ monitor::ProbeResult checkProcessRunning(const std::wstring& name) {
         if (FAILED(hr)) return failed(L"WMI result", hr);
         if (hr == WBEM_S_FALSE || returned == 0) break;
     }
-    return {count ? monitor::ProbeOutcome::Found : monitor::ProbeOutcome::NotFound, count, {}};
+    return {count ? ProbeOutcome::Found : ProbeOutcome::NotFound, count, {}};
 }
 
 }  // namespace kovalt::platform

@@ -1,4 +1,4 @@
-#include "platform/process_query_text.h"
+#include "platform/process_query.h"
 
 #include <string_view>
 

@@ -16,40 +16,45 @@ std::wstring RegistryStore::keyPath(std::wstring_view application,
     return path;
 }
 
-std::optional<std::wstring> RegistryStore::read(std::wstring_view application,
-                                                std::wstring_view section,
-                                                std::wstring_view key) {
+namespace {
+// An absent key or value is no error: the setting reads as its default.
+settings::ReadResult absentOr(LSTATUS status) {
+    return {std::nullopt, {status == ERROR_FILE_NOT_FOUND ? 0ul : static_cast<unsigned long>(status)}};
+}
+}  // namespace
+
+settings::ReadResult RegistryStore::read(std::wstring_view application, std::wstring_view section,
+                                         std::wstring_view key) {
     UniqueKey hkey;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, keyPath(application, section).c_str(), 0,
-                        KEY_QUERY_VALUE, hkey.put()) != ERROR_SUCCESS)
-        return std::nullopt;
+    LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, keyPath(application, section).c_str(), 0,
+                                     KEY_QUERY_VALUE, hkey.put());
+    if (status != ERROR_SUCCESS) return absentOr(status);
     const std::wstring name(key);
     std::wstring value;
     // The value may change size between the two calls; ask again until it fits.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0, bytes = 0;
-        if (::RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, nullptr, &bytes) !=
-            ERROR_SUCCESS)
-            return std::nullopt;
+        status = ::RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, nullptr, &bytes);
+        if (status != ERROR_SUCCESS) return absentOr(status);
         // Only text is a setting; a number or binary value left by something else reads as
         // absent, so the key's default applies.
-        if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
         value.assign(bytes / sizeof(wchar_t) + 1, L'\0');
         DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-        LSTATUS status = ::RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type,
-                                            reinterpret_cast<BYTE*>(value.data()), &size);
+        status = ::RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type,
+                                    reinterpret_cast<BYTE*>(value.data()), &size);
         if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-            return std::nullopt;
+        if (status != ERROR_SUCCESS) return absentOr(status);
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
         value.resize(size / sizeof(wchar_t));
         // Stored text ends at its first NUL, as every reader of these values sees it.
         if (auto nul = value.find(L'\0'); nul != std::wstring::npos) value.resize(nul);
-        return value;
+        return {value, {}};
     }
-    return std::nullopt;
+    return absentOr(ERROR_MORE_DATA);
 }
 
-settings::SaveResult RegistryStore::save(std::wstring_view application, std::wstring_view section,
+Result RegistryStore::save(std::wstring_view application, std::wstring_view section,
                                          std::wstring_view key, std::wstring_view value) {
     UniqueKey hkey;
     LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath(application, section).c_str(), 0,

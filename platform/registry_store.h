@@ -15,10 +15,10 @@ public:
     // Tests pass a scratch root of their own.
     explicit RegistryStore(std::wstring root = kSettingsRoot) : root_(std::move(root)) {}
 
-    std::optional<std::wstring> read(std::wstring_view application, std::wstring_view section,
-                                     std::wstring_view key) override;
-    settings::SaveResult save(std::wstring_view application, std::wstring_view section,
-                              std::wstring_view key, std::wstring_view value) override;
+    settings::ReadResult read(std::wstring_view application, std::wstring_view section,
+                              std::wstring_view key) override;
+    Result save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+                std::wstring_view value) override;
 
     const std::wstring& root() const { return root_; }
 

@@ -1,6 +1,6 @@
 // Move-only owners of Windows resources. Each knows its own "no resource" value: handles from
 // CreateFile-style calls fail with INVALID_HANDLE_VALUE, those from OpenProcess-style calls
-// with null, and the two are kept apart.
+// with null, and the two kinds are kept apart by type.
 #pragma once
 
 #include <windows.h>
@@ -9,16 +9,21 @@
 #include <string>
 #include <utility>
 
+#include "platform/result.h"
+
 namespace kovalt::platform {
 
-template <typename T, T Empty, typename Close>
+// Each kind names its "no resource" value and how it is given back. Closing keeps the thread's
+// last error, so a handle reset while a failure is being reported does not change its code.
+template <typename Kind>
 class Unique {
-public:
+  public:
+    using T = typename Kind::Type;
     Unique() = default;
     explicit Unique(T value) : value_(value) {}
-    Unique(Unique&& other) noexcept : value_(std::exchange(other.value_, Empty)) {}
+    Unique(Unique&& other) noexcept : value_(other.release()) {}
     Unique& operator=(Unique&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.value_, Empty));
+        if (this != &other) reset(other.release());
         return *this;
     }
     Unique(const Unique&) = delete;
@@ -26,39 +31,47 @@ public:
     ~Unique() { reset(); }
 
     T get() const { return value_; }
-    explicit operator bool() const { return value_ != Empty; }
+    explicit operator bool() const { return value_ != Kind::empty(); }
     T* put() {
         reset();
         return &value_;
     }
-    void reset(T value = Empty) {
-        if (value_ != Empty) Close{}(value_);
+    // Gives up ownership without closing.
+    T release() { return std::exchange(value_, Kind::empty()); }
+    void reset(T value = Kind::empty()) {
+        if (value_ != Kind::empty()) {
+            const DWORD error = ::GetLastError();
+            Kind::close(value_);
+            ::SetLastError(error);
+        }
         value_ = value;
     }
 
-private:
-    T value_ = Empty;
+  private:
+    T value_ = Kind::empty();
 };
 
-struct CloseHandleFn {
-    void operator()(HANDLE h) const { ::CloseHandle(h); }
+template <typename H, auto Close>
+struct NullEmpty {  // OpenProcess, RegOpenKey, CreateFont style: null means none
+    using Type = H;
+    static constexpr H empty() { return nullptr; }
+    static void close(H h) { Close(h); }
 };
-struct CloseKeyFn {
-    void operator()(HKEY k) const { ::RegCloseKey(k); }
-};
-struct DeleteObjectFn {
-    void operator()(HGDIOBJ o) const { ::DeleteObject(o); }
+template <auto Close>
+struct InvalidEmpty {  // CreateFile and FindFirstFile style: INVALID_HANDLE_VALUE means none
+    using Type = HANDLE;
+    static HANDLE empty() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { Close(h); }
 };
 
-struct FreeLibraryFn {
-    void operator()(HMODULE m) const { ::FreeLibrary(m); }
-};
-
-using UniqueHandle = Unique<HANDLE, nullptr, CloseHandleFn>;  // OpenProcess style
-using UniqueKey = Unique<HKEY, nullptr, CloseKeyFn>;
-using UniqueFont = Unique<HFONT, nullptr, DeleteObjectFn>;
-using UniqueBrush = Unique<HBRUSH, nullptr, DeleteObjectFn>;
-using UniqueModule = Unique<HMODULE, nullptr, FreeLibraryFn>;
+using UniqueHandle = Unique<NullEmpty<HANDLE, ::CloseHandle>>;
+using UniqueFile = Unique<InvalidEmpty<::CloseHandle>>;
+using UniqueFind = Unique<InvalidEmpty<::FindClose>>;
+using UniqueKey = Unique<NullEmpty<HKEY, ::RegCloseKey>>;
+using UniqueFont = Unique<NullEmpty<HFONT, ::DeleteObject>>;
+using UniqueBrush = Unique<NullEmpty<HBRUSH, ::DeleteObject>>;
+using UniqueModule = Unique<NullEmpty<HMODULE, ::FreeLibrary>>;
+using UniqueWindow = Unique<NullEmpty<HWND, ::DestroyWindow>>;
 
 // A system DLL loaded only for the moment it is needed: the dialogs' DLLs are large, and a
 // program that stays up for weeks should not carry them between uses. Only the system folder is
@@ -151,5 +164,9 @@ private:
 // The system's own words for an error code (Win32 error or HRESULT), without the line break
 // FormatMessage ends them with; "error 0x..." when the system has none.
 std::wstring errorText(DWORD code);
+// A failure in plain words: the program's own when it has them, else the system's.
+inline std::wstring describe(const Result& result) {
+    return result.what.empty() ? errorText(result.code) : result.what;
+}
 
 }  // namespace kovalt::platform

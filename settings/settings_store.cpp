@@ -4,14 +4,14 @@
 
 namespace kovalt::settings {
 
-std::optional<std::wstring> MemoryStore::read(std::wstring_view application,
-                                              std::wstring_view section, std::wstring_view key) {
+ReadResult MemoryStore::read(std::wstring_view application, std::wstring_view section,
+                             std::wstring_view key) {
     auto it = values_.find({std::wstring(application), std::wstring(section), std::wstring(key)});
-    if (it == values_.end()) return std::nullopt;
-    return it->second;
+    if (it == values_.end()) return {};
+    return {it->second, {}};
 }
 
-SaveResult MemoryStore::save(std::wstring_view application, std::wstring_view section,
+Result MemoryStore::save(std::wstring_view application, std::wstring_view section,
                              std::wstring_view key, std::wstring_view value) {
     values_[{std::wstring(application), std::wstring(section), std::wstring(key)}] = value;
     return {};
@@ -22,7 +22,7 @@ std::wstring_view InstanceSettings::sectionOf(const SettingKey& key) const {
 }
 
 std::wstring InstanceSettings::text(const SettingKey& key) const {
-    auto stored = store_.read(key.application, sectionOf(key), key.name);
+    auto stored = store_.read(key.application, sectionOf(key), key.name).text;
     return stored ? std::move(*stored) : std::wstring(key.defaultText);
 }
 
@@ -42,11 +42,11 @@ float InstanceSettings::twips(const SettingKey& key) const {
     return value ? *value : parseTwips(key.defaultText).value_or(0.0f);
 }
 
-SaveResult InstanceSettings::save(const SettingKey& key, std::wstring_view value) const {
+Result InstanceSettings::save(const SettingKey& key, std::wstring_view value) const {
     return store_.save(key.application, sectionOf(key), key.name, value);
 }
 
-SaveResult InstanceSettings::saveTwips(const SettingKey& key, float twips) const {
+Result InstanceSettings::saveTwips(const SettingKey& key, float twips) const {
     return save(key, formatTwips(twips));
 }
 

@@ -8,36 +8,37 @@
 #include <string_view>
 #include <tuple>
 
+#include "platform/result.h"
 #include "settings/setting_keys.h"
 
 namespace kovalt::settings {
 
-// What a save reports: 0 on success, otherwise the platform's error code, captured at once.
-struct SaveResult {
-    unsigned long error = 0;
-    bool ok() const { return error == 0; }
+using platform::Result;
+
+// A read: the stored text; or nothing, with `error` telling a key that is absent (or holds a
+// value that is not text), which is no error, from one that could not be read.
+struct ReadResult {
+    std::optional<std::wstring> text;
+    Result error;
 };
 
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
-    // The stored text, or nothing when the application, section or key is absent (or holds a
-    // value that is not text).
-    virtual std::optional<std::wstring> read(std::wstring_view application,
-                                             std::wstring_view section,
-                                             std::wstring_view key) = 0;
+    virtual ReadResult read(std::wstring_view application, std::wstring_view section,
+                            std::wstring_view key) = 0;
     // Creates what is missing and overwrites; visible to the next reader at once.
-    virtual SaveResult save(std::wstring_view application, std::wstring_view section,
-                            std::wstring_view key, std::wstring_view value) = 0;
+    virtual Result save(std::wstring_view application, std::wstring_view section,
+                        std::wstring_view key, std::wstring_view value) = 0;
 };
 
 // A store in memory, for tests of the logic around the store.
 class MemoryStore final : public SettingsStore {
 public:
-    std::optional<std::wstring> read(std::wstring_view application, std::wstring_view section,
-                                     std::wstring_view key) override;
-    SaveResult save(std::wstring_view application, std::wstring_view section,
-                    std::wstring_view key, std::wstring_view value) override;
+    ReadResult read(std::wstring_view application, std::wstring_view section,
+                    std::wstring_view key) override;
+    Result save(std::wstring_view application, std::wstring_view section, std::wstring_view key,
+                std::wstring_view value) override;
     size_t size() const { return values_.size(); }
 
 private:
@@ -63,8 +64,8 @@ public:
     // A placement number in twips; text that is not a usable number reads as the default.
     float twips(const SettingKey& key) const;
 
-    SaveResult save(const SettingKey& key, std::wstring_view value) const;
-    SaveResult saveTwips(const SettingKey& key, float twips) const;
+    Result save(const SettingKey& key, std::wstring_view value) const;
+    Result saveTwips(const SettingKey& key, float twips) const;
 
 private:
     std::wstring_view sectionOf(const SettingKey& key) const;

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include "app/resource.h"
-
 #include <cmath>
 
 namespace kovalt::ui {
@@ -15,7 +13,7 @@ constexpr double kDefaultPoints = 8.0;
 BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info = {sizeof(info)};
     if (::GetMonitorInfoW(monitor, &info)) {
-        auto* list = reinterpret_cast<std::vector<settings::MonitorArea>*>(data);
+        auto* list = reinterpret_cast<std::vector<MonitorArea>*>(data);
         const RECT& b = info.rcMonitor;
         const RECT& w = info.rcWork;
         list->push_back({{b.left, b.top, b.right, b.bottom}, {w.left, w.top, w.right, w.bottom}});
@@ -23,18 +21,18 @@ BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     return TRUE;
 }
 
-std::vector<settings::MonitorArea> monitors() {
-    std::vector<settings::MonitorArea> list;
+HICON iconOf(int resource, int size) {  // shared by the module, never freed
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource),
+                                           IMAGE_ICON, size, size, LR_SHARED));
+}
+
+std::vector<MonitorArea> monitors() {
+    std::vector<MonitorArea> list;
     ::EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&list));
     return list;
 }
 }  // namespace
 
-HICON programIcon(int size) {
-    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                           MAKEINTRESOURCEW(IDI_KOVALT), IMAGE_ICON, size, size,
-                                           LR_SHARED));
-}
 
 // ---- Timer ----------------------------------------------------------------------------------
 
@@ -91,8 +89,8 @@ std::wstring Window::controlText(HWND control) {
     return text;
 }
 
-bool Window::create(const wchar_t* className, DWORD style, DWORD exStyle,
-                    const std::wstring& caption, HWND owner) {
+platform::Result Window::create(const wchar_t* className, DWORD style, DWORD exStyle,
+                                const std::wstring& caption, HWND owner, int iconResource) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW wc = {sizeof(wc)};
     if (!::GetClassInfoExW(instance, className, &wc)) {
@@ -102,27 +100,31 @@ bool Window::create(const wchar_t* className, DWORD style, DWORD exStyle,
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = className;
-        // Every window of the program shows the program icon.
-        wc.hIcon = programIcon(::GetSystemMetrics(SM_CXICON));
-        wc.hIconSm = programIcon(::GetSystemMetrics(SM_CXSMICON));
-        if (!::RegisterClassExW(&wc)) return false;
+        wc.hIcon = iconOf(iconResource, ::GetSystemMetrics(SM_CXICON));
+        wc.hIconSm = iconOf(iconResource, ::GetSystemMetrics(SM_CXSMICON));
+        if (!::RegisterClassExW(&wc)) return {::GetLastError()};
     }
-    ::CreateWindowExW(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance, this);
-    if (!hwnd_) return false;
+    if (!::CreateWindowExW(exStyle, className, caption.c_str(), style, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance,
+                           this))
+        return {::GetLastError()};
     dpi_ = dpi();
-    return true;
+    return {};
 }
 
-LRESULT CALLBACK Window::thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+LRESULT CALLBACK Window::thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    try {
+        if (msg == WM_NCCREATE) {
+            auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+            self->hwnd_ = hwnd;
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+        if (auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+            return self->handle(msg, wp, lp);
+    } catch (...) {
+        // Nothing may unwind through the system's frames; the message goes unhandled instead.
     }
-    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
-    return self->handle(msg, wp, lp);
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -194,7 +196,7 @@ TwipRect Window::placementTwips() const {
     ::GetWindowRect(hwnd_, &r);
     const UINT d = dpi();
     auto twips = [d](long pixels, long placed, float placedTwips) {
-        return pixels == placed ? placedTwips : settings::pixelsToTwips(pixels, d);
+        return pixels == placed ? placedTwips : pixelsToTwips(pixels, d);
     };
     return {twips(r.left, placedPixels_.left, placedTwips_.left),
             twips(r.top, placedPixels_.top, placedTwips_.top),
@@ -206,21 +208,21 @@ void Window::applyPlacement(const TwipRect& twips) {
     // Twice at most: moving onto a monitor of another DPI changes what the twips mean there.
     for (int pass = 0; pass < 2; ++pass) {
         const UINT before = dpi();
-        settings::PixelRect r = settings::bringIntoView(settings::toPixels(twips, before), monitors());
+        PixelRect r = bringIntoView(toPixels(twips, before), monitors());
         ::SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width(), r.height(),
                        SWP_NOZORDER | SWP_NOACTIVATE);
         if (dpi() == before) break;
     }
     // Remember where these twips put the window; a window moved into view since differs.
     placedTwips_ = twips;
-    const settings::PixelRect expected = settings::toPixels(twips, dpi());
+    const PixelRect expected = toPixels(twips, dpi());
     placedPixels_ = {expected.left, expected.top, expected.right, expected.bottom};
 }
 
 HWND Window::addControl(const wchar_t* cls, int id, const std::wstring& text, DWORD style,
                         const TwipRect& rect, DWORD exStyle) {
     const UINT d = dpi();
-    settings::PixelRect r = settings::toPixels(rect, d);
+    PixelRect r = toPixels(rect, d);
     HWND child = ::CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style,
                                    r.left, r.top, r.width(), r.height(), hwnd_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -257,15 +259,14 @@ HWND Window::addLine(int id, const TwipRect& rect) {
 
 HWND Window::addPictureButton(int id, int iconResource, const TwipRect& rect) {
     HWND button = addButton(id, L"", rect, BS_ICON);
-    HANDLE icon = ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconResource),
-                               IMAGE_ICON, 16, 16, LR_SHARED);
-    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(iconOf(iconResource, 16)));
     return button;
 }
 
 HWND Window::addHeading(int id, const std::wstring& text, const TwipRect& rect, double points) {
     HWND label = addLabel(id, text, rect, SS_CENTER | SS_CENTERIMAGE);
-    setColors(label, {RGB(0, 255, 0), RGB(0, 0, 0)});
+    setColors(label, {colours::kGreen, colours::kBlack});
     setFont(label, L"Arial", points, true);
     return label;
 }
@@ -278,13 +279,21 @@ void Window::putBehind(HWND back, HWND front) {
 
 HWND Window::addStatusLine(int id, const TwipRect& rect) {
     HWND status = addLabel(id, L"", rect, SS_ENDELLIPSIS | SS_NOTIFY);
-    setColors(status, {RGB(192, 0, 0), ::GetSysColor(COLOR_BTNFACE)});
+    setColors(status, {colours::kDarkRed, ::GetSysColor(COLOR_BTNFACE)});
+    statusLine_ = id;
     return status;
 }
 
 void Window::showStatus(int id, const std::wstring& text) {
     setControlText(id, text);
     setTooltip(control(id), text);
+}
+
+void Window::showFailure(HWND clicked, const std::wstring& text) {
+    if (statusLine_)
+        showStatus(statusLine_, text);
+    else
+        setTooltip(clicked, text);
 }
 
 void Window::setColors(HWND control, ControlColors colors) {
@@ -371,7 +380,7 @@ void Window::onDpiChanged(UINT newDpi, const RECT* suggested) {
 
 void Window::relayout() {
     for (const Placed& p : placed_) {
-        settings::PixelRect r = settings::toPixels(p.rect, dpi_);
+        PixelRect r = toPixels(p.rect, dpi_);
         ::SetWindowPos(p.hwnd, nullptr, r.left, r.top, r.width(), r.height(),
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }

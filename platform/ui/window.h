@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+#include "platform/ui/colour.h"
+#include "platform/ui/twips.h"
 #include "platform/win_handles.h"
-#include "settings/placement.h"
 
 namespace kovalt::ui {
-
-using settings::TwipRect;
 
 class Window;
 
@@ -35,7 +35,7 @@ public:
     UINT interval() const { return interval_; }
     void setEnabled(bool on);
     void setInterval(UINT milliseconds);
-    // Runs the tick handler if the timer is on; what WM_TIMER does, callable by tests.
+    // Runs the tick handler if the timer is on: what WM_TIMER does.
     void fire();
 
 private:
@@ -50,8 +50,8 @@ private:
 };
 
 struct ControlColors {
-    COLORREF text;
-    COLORREF background;
+    Colour text;
+    Colour background;
 };
 
 class Window {
@@ -78,13 +78,22 @@ public:
     bool isOpen() const { return hwnd_ != nullptr && !closed_; }
     void close() { ::SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
+    HWND control(int id) const { return ::GetDlgItem(hwnd_, id); }
     static std::wstring controlText(HWND control);
+    std::wstring controlText(int id) const { return controlText(control(id)); }
+    // Sets a control's text; a text box whose text changes reports the change (EN_CHANGE) as
+    // typing would. Setting the text it already has does nothing.
+    void setControlText(int id, const std::wstring& text);
+    // A tick box's value, 0 or 1. Setting a new value runs its click handler at once, nested,
+    // as the user's click would; setting the value it has runs nothing.
+    int tickValue(int id) const;
+    void setTickValue(int id, int value);
 
 protected:
-    // Creates the window of the given class hidden, at a default place; its controls follow
-    // from the subclass.
-    bool create(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& caption,
-                HWND owner);
+    // Creates the window of the given class hidden, at a default place, showing the program's
+    // icon; its controls follow from the subclass. The system's error when it cannot.
+    platform::Result create(const wchar_t* className, DWORD style, DWORD exStyle,
+                            const std::wstring& caption, HWND owner, int iconResource);
 
     // Control helpers: rectangles in twips of the client area.
     HWND addControl(const wchar_t* cls, int id, const std::wstring& text, DWORD style,
@@ -106,27 +115,18 @@ protected:
     // text when the line is too short for it.
     HWND addStatusLine(int id, const TwipRect& rect);
     void showStatus(int id, const std::wstring& text);
+    // What failed after a click on `clicked`: on the window's status line, or, in a window
+    // without one, on the tooltip of the control that was clicked.
+    void showFailure(HWND clicked, const std::wstring& text);
     // Enter presses the default button and Esc the cancel button, as in a dialog.
     void setDefaultButton(int id) { defaultButton_ = id; }
     void setCancelButton(int id) { cancelButton_ = id; }
 
-public:
-    HWND control(int id) const { return ::GetDlgItem(hwnd_, id); }
-    std::wstring controlText(int id) const { return controlText(control(id)); }
-    // Sets a control's text; a text box whose text changes reports the change (EN_CHANGE) as
-    // typing would. Setting the text it already has does nothing.
-    void setControlText(int id, const std::wstring& text);
-    // A tick box's value, 0 or 1. Setting a new value runs its click handler at once, nested,
-    // as the user's click would; setting the value it has runs nothing.
-    int tickValue(int id) const;
-    void setTickValue(int id, int value);
-
-protected:
-
     void setColors(HWND control, ControlColors colors);
+    // What a control is painted with, or nothing when it has the system's colours.
+    const ControlColors* colorsOf(HWND control) const;
     // A font given in points (8.25 for the usual bold Arial), recreated at each DPI.
     void setFont(HWND control, const wchar_t* face, double points, bool bold);
-
     // A tooltip for a control; empty text shows none.
     void setTooltip(HWND control, const std::wstring& text);
     std::wstring tooltip(HWND control) const;
@@ -137,13 +137,11 @@ protected:
     // The close event: save what must be saved. The window is destroyed after it.
     virtual void onClose() {}
 
-public:
-    // For the colour lookup of tests: what a control is painted with.
-    const ControlColors* colorsOf(HWND control) const;
-
 private:
     friend class Timer;
-    static LRESULT CALLBACK thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    friend struct WindowTestAccess;  // the tests' view of colours and tooltips (tests/win)
+    // No exception leaves it: one that reaches it is answered as an unhandled message.
+    static LRESULT CALLBACK thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     void onCommandMessage(int id, int code, HWND control);
     LRESULT onCtlColor(HDC dc, HWND control);
@@ -179,10 +177,8 @@ private:
     UINT_PTR nextTimerId_ = 1;
     int defaultButton_ = 0;
     int cancelButton_ = 0;
+    int statusLine_ = 0;
 };
-
-// The program icon at the given size in pixels (shared, never freed).
-HICON programIcon(int size);
 
 // Shows `window` modal over `owner`: the owner takes no input until it closes, while every
 // window's timers go on ticking. Returns when the window has closed.

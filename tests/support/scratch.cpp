@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+#include "platform/win_handles.h"
+
 namespace kovalt::test {
 
 std::wstring uniqueSuffix() {
@@ -30,15 +32,14 @@ bool fileExists(const std::wstring& path) {
 }
 
 std::string readFile(const std::wstring& path) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
+    const platform::UniqueFile file(::CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, 0, nullptr));
     std::string bytes;
     char buffer[4096];
-    for (DWORD got = 0; ::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got;)
+    for (DWORD got = 0;
+         file && ::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got;)
         bytes.append(buffer, got);
-    ::CloseHandle(file);
     return bytes;
 }
 

@@ -30,7 +30,7 @@ bool fileExists(const std::wstring& path);
 // cannot be read.
 std::string readFile(const std::wstring& path);
 inline bool writeFile(const std::wstring& path, const std::string& bytes) {
-    return platform::replaceFile(path, bytes).ok;
+    return platform::replaceFile(path, bytes).ok();
 }
 inline void makeFolder(const std::wstring& path) {
     platform::makeFolder(path);

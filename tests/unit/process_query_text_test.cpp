@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/process_query_text.h"
+#include "platform/process_query.h"
 
 using kovalt::platform::processQueryText;
 

@@ -5,22 +5,27 @@
 using namespace kovalt::monitor;
 
 namespace {
-const ProbeResult kFound{ProbeOutcome::Found, 1, {}}, kAbsent{ProbeOutcome::NotFound, 0, {}};
-const ProbeResult kBroken{ProbeOutcome::Failed, 0, L"WMI query: Invalid query (0x80041017)"};
+// What the check answers, and why it failed.
+struct Answer {
+    ProbeOutcome outcome;
+    std::wstring failure;
+};
+const Answer kFound{ProbeOutcome::Found, {}}, kAbsent{ProbeOutcome::NotFound, {}};
+const Answer kBroken{ProbeOutcome::Failed, L"WMI query: Invalid query (0x80041017)"};
 const std::wstring kName = L"PROCESS-NAME.exe";
 using Timers = std::pair<bool, bool>;  // running, stopped
 Timers timersOf(const RunMonitor& m) {
     return {m.runningTimerOn(), m.stoppedTimerOn()};
 }
 // The tick the program would see next: the running timer's while it watches for a stop.
-AlertKind tick(RunMonitor& m, const ProbeResult& p, const std::wstring& name = kName) {
-    return m.tick(m.runningTimerOn() ? MonitorTimer::Running : MonitorTimer::Stopped, name, p);
+AlertKind tick(RunMonitor& m, const Answer& p, const std::wstring& name = kName) {
+    return m.tick(m.runningTimerOn() ? MonitorTimer::Running : MonitorTimer::Stopped, name, p.outcome, p.failure);
 }
 }  // namespace
 
 TEST(RunMonitor, EveryRowOfTheStateTable) {
     using enum MonitorTimer;
-    const std::tuple<Timers, MonitorTimer, const ProbeResult*, RunLook, AlertKind, Timers> rows[] =
+    const std::tuple<Timers, MonitorTimer, const Answer*, RunLook, AlertKind, Timers> rows[] =
         {{{1, 0}, Running, &kFound, RunLook::Running, AlertKind::None, {1, 0}},
          {{1, 0}, Running, &kAbsent, RunLook::Stopped, AlertKind::Stopped, {0, 1}},
          {{0, 1}, Stopped, &kFound, RunLook::Running, AlertKind::Running, {1, 0}},
@@ -32,10 +37,10 @@ TEST(RunMonitor, EveryRowOfTheStateTable) {
          {{1, 1}, Stopped, &kAbsent, RunLook::Stopped, AlertKind::None, {1, 1}}};
     for (const auto& [before, timer, probe, look, alert, after] : rows) {
         RunMonitor m;
-        if (before.second) m.start(), m.tick(Running, kName, kAbsent);
+        if (before.second) m.start(), m.tick(Running, kName, ProbeOutcome::NotFound);
         if (before.first) m.start();
         ASSERT_EQ(timersOf(m), before);
-        EXPECT_EQ(m.tick(timer, kName, *probe), alert);
+        EXPECT_EQ(m.tick(timer, kName, probe->outcome), alert);
         EXPECT_EQ(m.light().look, look);
         EXPECT_EQ(timersOf(m), after);
     }
@@ -47,7 +52,7 @@ TEST(RunMonitor, EachChangeIsAlertedOnceAndTheTooltipNamesTheProcess) {
     m.start();
     EXPECT_EQ(m.light().look, RunLook::Initial) << "nothing shows before the first tick";
     std::vector<AlertKind> alerts;
-    for (const ProbeResult* p : {&kFound, &kFound, &kAbsent, &kAbsent, &kFound, &kFound})
+    for (const Answer* p : {&kFound, &kFound, &kAbsent, &kAbsent, &kFound, &kFound})
         if (AlertKind a = tick(m, *p); a != AlertKind::None) alerts.push_back(a);
     EXPECT_EQ(alerts, (std::vector{AlertKind::Stopped, AlertKind::Running}));
     EXPECT_EQ(m.light().tooltip, L"PROCESS - PROCESS-NAME.exe - RUNNING");
@@ -63,14 +68,14 @@ TEST(RunMonitor, EachChangeIsAlertedOnceAndTheTooltipNamesTheProcess) {
 }
 
 TEST(RunMonitor, AFailedCheckChangesNothingButSaysWhy) {
-    for (const ProbeResult* first : {&kFound, &kAbsent}) {
+    for (const Answer* first : {&kFound, &kAbsent}) {
         RunMonitor m;
         m.start();
         tick(m, *first);
         const auto [look, timers] = std::pair(m.light().look, timersOf(m));
         for (int i = 0; i < 3; ++i) EXPECT_EQ(tick(m, kBroken), AlertKind::None);
         EXPECT_EQ(std::pair(m.light().look, timersOf(m)), std::pair(look, timers));
-        EXPECT_NE(m.light().tooltip.find(L"CHECK FAILED: " + kBroken.reason), std::wstring::npos);
+        EXPECT_NE(m.light().tooltip.find(L"CHECK FAILED: " + kBroken.failure), std::wstring::npos);
         EXPECT_NE(tick(m, first == &kFound ? kAbsent : kFound), AlertKind::None)
             << "then it decides";
         EXPECT_EQ(m.light().tooltip.find(L"CHECK FAILED"), std::wstring::npos);

@@ -8,21 +8,23 @@ TEST(CommandStart, RunsTheScriptFromAnyFolderWithoutWaiting) {
     // The script waits for a file the test makes only after the start returned.
     test::writeFile(root / L"s.bat",
                     ":wait\r\nif not exist \"%~dp0go\" goto wait\r\necho ran> \"%~dp0ran\"\r\n");
-    const platform::StartResult result = platform::startBatchHidden(root / L"s.bat");
-    ASSERT_TRUE(result.started) << test::narrow(result.reason);
+    const platform::Result result = platform::startBatchHidden(root / L"s.bat");
+    ASSERT_TRUE(result.ok()) << test::narrow(platform::describe(result));
     EXPECT_FALSE(test::fileExists(root / L"ran"));
     test::writeFile(root / L"go", "");
     EXPECT_TRUE(test::waitUntil([&] { return test::readFile(root / L"ran") == "ran\r\n"; }));
 }
 
-TEST(CommandStart, WhatCannotStartIsReportedWithTheReason) {
+TEST(CommandStart, WhatCannotStartIsReportedWithTheSystemsCode) {
     test::ScratchFolder plain, percent(L"kovalt 100%OS% sure");  // cmd.exe would expand %OS%
     for (const test::ScratchFolder* root : {&plain, &percent})
         test::writeFile(*root / L"s.bat", "");
-    ASSERT_TRUE(platform::startBatchHidden(plain / L"s.bat").started);
-    for (const std::wstring& path :
-         {plain / L"NONE\\s.bat", plain / L"none.bat", plain.path(), percent / L"s.bat"}) {
-        const platform::StartResult result = platform::startBatchHidden(path);
-        EXPECT_FALSE(result.started || result.reason.empty()) << test::narrow(path);
-    }
+    ASSERT_TRUE(platform::startBatchHidden(plain / L"s.bat").ok());
+    const std::pair<std::wstring, unsigned long> refused[] = {
+        {plain / L"NONE\\s.bat", ERROR_PATH_NOT_FOUND},
+        {plain / L"none.bat", ERROR_FILE_NOT_FOUND},
+        {plain.path(), 336},  // ERROR_DIRECTORY_NOT_SUPPORTED
+        {percent / L"s.bat", ERROR_INVALID_NAME}};
+    for (const auto& [path, code] : refused)
+        EXPECT_EQ(platform::startBatchHidden(path).code, code) << test::narrow(path);
 }

@@ -13,11 +13,16 @@ const email::MailFields kFields{L"C:\\SendEmail",     L"127.0.0.1:2525", L"alert
 struct EmailMainWindowTest : test::Instance {
     std::unique_ptr<SettingsWindow> settings;
     std::unique_ptr<EmailMainWindow> open() {
-        settings = test::opened<SettingsWindow>(openMain());
-        auto w = test::opened<EmailMainWindow>(*settings);
+        settings = test::opened<SettingsWindow>(context, openMain());
+        auto w = test::opened<EmailMainWindow>(context, *settings, *main);
         w->setFields(kFields);
         store.saved.clear();
         return w;
+    }
+    ui::Colour light() const {
+        return ui::WindowTestAccess::colours(*settings,
+                                             SettingsWindow::UPDATE_SETTINGS_LIGHT_TEXTBOX)
+            .background;
     }
 };
 }  // namespace
@@ -54,7 +59,7 @@ TEST_P(EmailMainOk, StoresWritesAndClosesOrSaysWhyNot) {
     const bool done = *GetParam().status == 0;
     EXPECT_EQ(w->isOpen(), !done);
     EXPECT_TRUE(w->status().starts_with(GetParam().status)) << test::narrow(w->status());
-    EXPECT_EQ(settings->updateLight() == SettingsWindow::kGreen, done);
+    EXPECT_EQ(light() == ui::colours::kGreen, done);
     EXPECT_EQ(stored(L"SMTP_PASSWORD_TEXTBOX").has_value(), GetParam().fieldsStored);
     if (GetParam().scriptsWritten)
         EXPECT_EQ(test::readFile(script(L"STOPPED")),
@@ -62,7 +67,8 @@ TEST_P(EmailMainOk, StoresWritesAndClosesOrSaysWhyNot) {
     else
         EXPECT_FALSE(test::fileExists(script(L"STOPPED")));
     WIN32_FIND_DATAW found;  // a replacement that failed leaves no temporary file behind
-    EXPECT_EQ(::FindFirstFileW((program / L"BATS\\*.new").c_str(), &found), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(
+        platform::UniqueFind(::FindFirstFileW((program / L"BATS\\*.new").c_str(), &found)));
 }
 
 INSTANTIATE_TEST_SUITE_P(

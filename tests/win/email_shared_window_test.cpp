@@ -11,9 +11,9 @@ struct EmailSharedWindowTest : test::Instance {
     std::unique_ptr<instance::SettingsWindow> settings;
     std::unique_ptr<email::EmailMainWindow> emailMain;
     std::unique_ptr<EmailSharedWindow> open() {
-        settings = test::opened<instance::SettingsWindow>(openMain());
-        emailMain = test::opened<email::EmailMainWindow>(*settings);
-        auto w = test::opened<EmailSharedWindow>(*emailMain);
+        settings = test::opened<instance::SettingsWindow>(context, openMain());
+        emailMain = test::opened<email::EmailMainWindow>(context, *settings, *main);
+        auto w = test::opened<EmailSharedWindow>(context, *emailMain);
         w->setControlText(EmailSharedWindow::SEND_TO_ADDRESS_TEXTBOX, L"typed@x");
         click(*w, EmailSharedWindow::TLS_NO_TICKBOX);
         click(*w, EmailSharedWindow::TLS_YES_TICKBOX);
@@ -21,7 +21,7 @@ struct EmailSharedWindowTest : test::Instance {
         return w;
     }
     std::optional<std::wstring> shared(const wchar_t* key) {
-        return store.registry.read(L"KOVALT", L"KOV-ALT-SHARED-EMAIL-SETTINGS", key);
+        return store.registry.read(L"KOVALT", L"KOV-ALT-SHARED-EMAIL-SETTINGS", key).text;
     }
 };
 }  // namespace

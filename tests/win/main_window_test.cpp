@@ -12,7 +12,7 @@ TEST_F(MainWindowTest, AChangeShowsAtOnceAndAnAlertThatCannotStartSaysWhy) {
     EXPECT_EQ(ui::Window::controlText(w.runLight()), L"STOPPED");
     EXPECT_TRUE(w.processStoppedTimer().enabled() && !w.processRunningTimer().enabled());
     EXPECT_EQ(started, std::vector{script(L"STOPPED")});
-    EXPECT_NE(w.runLightTooltip().find(L"ALERT NOT SENT - could not start " + script(L"STOPPED")),
+    EXPECT_NE(ui::WindowTestAccess::tooltip(w, monitor::MainWindow::RUN_LIGHT_LABEL).find(L"ALERT NOT SENT - could not start " + script(L"STOPPED")),
               std::wstring::npos);
 }
 
@@ -22,7 +22,7 @@ TEST_F(MainWindowTest, ATickNeverRunsInsideAnotherSoAChangeIsAlertedOnce) {
     int checks = 0;
     probe = [&](const std::wstring&) {
         if (checks++ == 0) ui::pumpMessages(1500ms);
-        return monitor::ProbeResult{monitor::ProbeOutcome::NotFound, 0, {}};
+        return platform::ProbeResult{platform::ProbeOutcome::NotFound, 0, {}};
     };
     seed({{L"PROCESS_NAME_TEXTBOX", L"absent.exe"}, {L"ENABLED_TICKBOX", L"1"}});
     openMain();

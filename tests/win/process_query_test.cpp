@@ -16,15 +16,15 @@ TEST(ProcessQuery, CountsEveryCopyOfTheNameAsWindowsComparesIt) {
     for (auto& c : upper) c = static_cast<wchar_t>(std::towupper(c));
     withoutQuote.erase(withoutQuote.find(L'\''), 1);
     EXPECT_EQ(platform::checkProcessRunning(upper).count, 2u) << "case does not matter";
-    EXPECT_EQ(platform::checkProcessRunning(withoutQuote).outcome, monitor::ProbeOutcome::NotFound);
+    EXPECT_EQ(platform::checkProcessRunning(withoutQuote).outcome, platform::ProbeOutcome::NotFound);
     first.reset();
     ASSERT_TRUE(test::waitForCount(name, 1));
-    EXPECT_EQ(platform::checkProcessRunning(name).outcome, monitor::ProbeOutcome::Found);
+    EXPECT_EQ(platform::checkProcessRunning(name).outcome, platform::ProbeOutcome::Found);
 }
 
 TEST(ProcessQuery, WithoutComTheCheckFailsAndSaysWhy) {
-    monitor::ProbeResult result;  // a thread that never set up COM cannot make the locator
+    platform::ProbeResult result;  // a thread that never set up COM cannot make the locator
     std::thread([&] { result = platform::checkProcessRunning(L"explorer.exe"); }).join();
-    EXPECT_EQ(result.outcome, monitor::ProbeOutcome::Failed);
-    EXPECT_NE(result.reason.find(L"WMI"), std::wstring::npos);
+    EXPECT_EQ(result.outcome, platform::ProbeOutcome::Failed);
+    EXPECT_EQ(result.error.code, static_cast<unsigned long>(CO_E_NOTINITIALIZED));
 }

@@ -12,5 +12,5 @@ int wmain(int argc, wchar_t** argv) {
                                       int(utf8.size()), nullptr, nullptr));
     self.resize(::GetModuleFileNameW(nullptr, self.data(), DWORD(self.size())));
     const std::wstring args = self.substr(0, self.find_last_of(L'\\')) + L"\\args.txt";
-    return kovalt::platform::replaceFile(args, utf8).ok ? 0 : 1;
+    return kovalt::platform::replaceFile(args, utf8).ok() ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "win_test_support.h"
 
+#include "app/resource.h"
+#include "platform/command_start.h"
 #include "platform/process_query.h"
 
 namespace kovalt::test {
@@ -57,25 +59,26 @@ void Instance::seed(std::initializer_list<std::pair<const wchar_t*, std::wstring
 }
 
 std::optional<std::wstring> Instance::stored(const wchar_t* key, const wchar_t* app) {
-    return store.registry.read(app, instanceName, key);
+    return store.registry.read(app, instanceName, key).text;
 }
 
+Instance::Instance()
+    : context{store,
+              [this] { return platform::ProgramIdentity{programFolder, instanceName}; },
+              [this](const std::wstring& name) {
+                  return probe ? probe(name) : platform::checkProcessRunning(name);
+              },
+              [this](const std::wstring& path) {
+                  started.push_back(path);
+                  return platform::startBatchHidden(path);
+              },
+              [this](HWND, const platform::FileDialogRequest&) { return fileAnswer; },
+              [](HWND, const std::wstring&) { return std::optional<std::wstring>(); },
+              {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER}} {}
+
 monitor::MainWindow& Instance::openMain() {
-    main = std::make_unique<monitor::MainWindow>(platform::AppServices{
-        store,
-        [this] {
-            return platform::ProgramIdentity{programFolder, instanceName};
-        },
-        [this](const std::wstring& name) {
-            return probe ? probe(name) : platform::checkProcessRunning(name);
-        },
-        [this](const std::wstring& path) {
-            started.push_back(path);
-            return platform::startBatchHidden(path);
-        },
-        [this](HWND, const platform::FileDialogRequest&) { return fileAnswer; },
-        [](HWND, const std::wstring&) { return std::optional<std::wstring>(); }});
-    EXPECT_TRUE(main->open());
+    main = std::make_unique<monitor::MainWindow>(context);
+    EXPECT_TRUE(main->open().ok());
     return *main;
 }
 

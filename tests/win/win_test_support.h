@@ -25,14 +25,14 @@ struct ScratchStore final : settings::SettingsStore {
     bool denyWrites = false;
 
     ~ScratchStore() override;
-    std::optional<std::wstring> read(std::wstring_view a, std::wstring_view s,
-                                     std::wstring_view k) override {
+    settings::ReadResult read(std::wstring_view a, std::wstring_view s,
+                              std::wstring_view k) override {
         return registry.read(a, s, k);
     }
-    settings::SaveResult save(std::wstring_view a, std::wstring_view s, std::wstring_view k,
-                              std::wstring_view v) override {
+    platform::Result save(std::wstring_view a, std::wstring_view s, std::wstring_view k,
+                          std::wstring_view v) override {
         saved.emplace_back(k);
-        return denyWrites ? settings::SaveResult{ERROR_ACCESS_DENIED} : registry.save(a, s, k, v);
+        return denyWrites ? platform::Result{ERROR_ACCESS_DENIED} : registry.save(a, s, k, v);
     }
 };
 
@@ -54,9 +54,12 @@ struct Instance : testing::Test {
     ScratchFolder program{L"kovalt program"};
     std::wstring programFolder = program.path(), instanceName = L"WATCH1";
     std::vector<std::wstring> started;
-    std::function<monitor::ProbeResult(const std::wstring&)> probe;
+    std::function<platform::ProbeResult(const std::wstring&)> probe;
     std::optional<std::wstring> fileAnswer;
+    platform::InstanceContext context;  // the real probe and script start, recorded
     std::unique_ptr<monitor::MainWindow> main;
+
+    Instance();
 
     void seed(std::initializer_list<std::pair<const wchar_t*, std::wstring>> values);
     std::optional<std::wstring> stored(const wchar_t* key, const wchar_t* app = L"KOVALT");
@@ -68,12 +71,23 @@ struct Instance : testing::Test {
 template <typename W, typename... Args>
 std::unique_ptr<W> opened(Args&&... args) {
     auto w = std::make_unique<W>(std::forward<Args>(args)...);
-    EXPECT_TRUE(w->open());
+    EXPECT_TRUE(w->open().ok());
     ::ShowWindow(w->hwnd(), SW_SHOW);
     return w;
 }
 
 }  // namespace kovalt::test
+
+namespace kovalt::ui {
+// The tests' view of what a window's control is painted with and of its tooltip.
+struct WindowTestAccess {
+    static ControlColors colours(const Window& w, int id) {
+        const ControlColors* painted = w.colorsOf(w.control(id));
+        return painted ? *painted : ControlColors{};
+    }
+    static std::wstring tooltip(const Window& w, int id) { return w.tooltip(w.control(id)); }
+};
+}  // namespace kovalt::ui
 
 // A user's click on a button or tick box; the title bar's close.
 inline void click(const kovalt::ui::Window& w, int id) {

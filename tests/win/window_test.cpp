@@ -1,3 +1,6 @@
+#include <stdexcept>
+
+#include "app/resource.h"
 #include "platform/ui/window.h"
 #include "win_test_support.h"
 
@@ -5,8 +8,13 @@ using namespace kovalt;
 
 namespace {
 struct PlainWindow : ui::Window {
-    PlainWindow() { create(L"KOVALT_TEST_WINDOW", WS_CAPTION, 0, L"test", nullptr); }
+    explicit PlainWindow(HWND owner = nullptr) {
+        created = create(L"KOVALT_TEST_WINDOW", WS_CAPTION, 0, L"test", owner, IDI_KOVALT);
+    }
     using Window::addLabel;
+    using Window::showFailure;
+    void onCommand(int, int, HWND) override { throw std::runtime_error("a handler failed"); }
+    platform::Result created;
 };
 long widthOf(HWND hwnd) {
     RECT r;
@@ -57,4 +65,18 @@ TEST(Window, PlacementAndADpiChange) {
     EXPECT_EQ(widthOf(label), 2 * width);
     EXPECT_NEAR(fontHeight(), 2 * height, 1);
     EXPECT_EQ(widthOf(w.hwnd()), 400) << "the window takes the size Windows suggests";
+}
+
+TEST(Window, FailuresAreReportedNotLost) {
+    // A window that cannot be created says why; nothing shows, nothing else happens.
+    EXPECT_EQ(PlainWindow(reinterpret_cast<HWND>(0x1234)).created.code,
+              static_cast<unsigned long>(ERROR_INVALID_WINDOW_HANDLE));
+    PlainWindow w;
+    // A handler that throws does not take the program down through the system's frames.
+    EXPECT_EQ(::SendMessageW(w.hwnd(), WM_COMMAND, 5, 0), 0);
+    EXPECT_TRUE(w.isOpen());
+    // Without a status line, what failed after a click goes on the clicked control's tooltip.
+    HWND label = w.addLabel(2, L"button", {0, 0, 1440, 255});
+    w.showFailure(label, L"The settings window could not open: denied");
+    EXPECT_EQ(ui::WindowTestAccess::tooltip(w, 2), L"The settings window could not open: denied");
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "about/about_window.h"
+#include "app/resource.h"
 #include "about/donations_window.h"
 #include "email/email_main_window.h"
 #include "email/email_shared_window.h"
@@ -20,7 +21,7 @@
 #include "monitor/main_window.h"
 #include "platform/process_query.h"
 #include "platform/registry_store.h"
-#include "platform/services.h"
+#include "platform/instance_context.h"
 #include "platform/win_handles.h"
 
 using namespace kovalt;
@@ -106,60 +107,61 @@ void fillStore(settings::SettingsStore& store) {
 }
 
 void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
-    platform::AppServices services{
+    const platform::InstanceContext context{
         store,
         [] { return platform::ProgramIdentity{kProgramFolder, kInstance}; },
         [](const std::wstring& name) { return platform::checkProcessRunning(name); },
-        [](const std::wstring&) { return platform::StartResult{false, L"not started for pictures"}; },
+        [](const std::wstring&) { return platform::Result{ERROR_CANCELLED}; },  // not for pictures
         [](HWND, const platform::FileDialogRequest&) { return std::optional<std::wstring>(); },
-        [](HWND, const std::wstring&) { return std::optional<std::wstring>(); }};
+        [](HWND, const std::wstring&) { return std::optional<std::wstring>(); },
+        {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER}};
 
     // The strip after a real check that found the watched process.
-    monitor::MainWindow main(services);
-    if (!main.open()) return;
+    monitor::MainWindow main(context);
+    if (!main.open().ok()) return;
     main.PROCESS_RUNNING_TIMER_Timer();
     photograph(handshake, "main", main.hwnd(), nullptr);
     // It stays on top of everything: out of the way of the others.
     ::SetWindowPos(main.hwnd(), nullptr, 1000, 900, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
     // Monitoring ticked (from the store) and the alert scripts just written: the light green.
-    instance::SettingsWindow settingsWindow(main);
-    if (!settingsWindow.open()) return;
-    settingsWindow.setUpdateLight(instance::SettingsWindow::kGreen);
+    instance::SettingsWindow settingsWindow(context, main);
+    if (!settingsWindow.open().ok()) return;
+    settingsWindow.setUpdateLight(ui::colours::kGreen);
     photograph(handshake, "settings", settingsWindow.hwnd(),
                settingsWindow.control(instance::SettingsWindow::OK_BUTTON));
 
-    email::EmailMainWindow emailWindow(settingsWindow);
-    if (!emailWindow.open()) return;
+    email::EmailMainWindow emailWindow(context, settingsWindow, main);
+    if (!emailWindow.open().ok()) return;
     emailWindow.COMMAND_UPDATE_TIMER_Timer();
     photograph(handshake, "email-main", emailWindow.hwnd(),
                emailWindow.control(email::EmailMainWindow::OK_BUTTON));
 
     {
-        email::EmailSharedWindow shared(emailWindow);
-        if (!shared.open()) return;
+        email::EmailSharedWindow shared(context, emailWindow);
+        if (!shared.open().ok()) return;
         photograph(handshake, "email-shared", shared.hwnd(),
                    shared.control(email::EmailSharedWindow::OK_BUTTON));
     }
     {
-        email::OutputCommandsWindow commands(main, emailWindow.hwnd());
-        if (!commands.open()) return;
+        email::OutputCommandsWindow commands(context, main, emailWindow.hwnd());
+        if (!commands.open().ok()) return;
         click(commands, email::OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON);
         photograph(handshake, "output-commands", commands.hwnd(),
                    commands.control(email::OutputCommandsWindow::OK_BUTTON));
     }
 
     // Three colour ticks (green, red, cyan), then the cycle held still for the picture.
-    about::AboutWindow aboutWindow(main, settingsWindow.hwnd());
-    if (!aboutWindow.open()) return;
+    about::AboutWindow aboutWindow(context, settingsWindow.hwnd());
+    if (!aboutWindow.open().ok()) return;
     for (int n = 1; n <= 3; ++n) aboutWindow.donationButtonTimer(n).fire();
     for (int n = 1; n <= 5; ++n) aboutWindow.donationButtonTimer(n).setEnabled(false);
     photograph(handshake, "about", aboutWindow.hwnd(),
                aboutWindow.control(about::AboutWindow::OK_BUTTON));
 
     // The appeal at its second colour, held still; the first address double-clicked (marked).
-    about::DonationsWindow donations(main, aboutWindow.hwnd());
-    if (!donations.open()) return;
+    about::DonationsWindow donations(context, aboutWindow.hwnd());
+    if (!donations.open().ok()) return;
     for (int n = 1; n <= 2; ++n) donations.donationTextTimer(n).fire();
     for (int n = 1; n <= 5; ++n) donations.donationTextTimer(n).setEnabled(false);
     HWND address = donations.control(about::DonationsWindow::BTC_DONATION_ADDRESS_TEXTBOX);
@@ -177,8 +179,9 @@ void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
 int wmain(int argc, wchar_t** argv) {
     // The watched process: waits until the program that started it has ended.
     if (argc == 3 && std::wstring(argv[1]) == L"--sleep") {
-        HANDLE parent = ::OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(argv[2], nullptr, 10));
-        if (parent) ::WaitForSingleObject(parent, 10 * 60 * 1000);
+        const platform::UniqueHandle parent(
+            ::OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(argv[2], nullptr, 10)));
+        if (parent) ::WaitForSingleObject(parent.get(), 10 * 60 * 1000);
         return 0;
     }
     if (argc != 2) {
@@ -195,18 +198,20 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring watched = kProgramFolder + L"\\" + kWatched;
     wchar_t self[MAX_PATH * 4];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
-    PROCESS_INFORMATION process = {};
+    PROCESS_INFORMATION raw = {};
     STARTUPINFOW startup = {sizeof(startup)};
     std::wstring commandLine =
         L"\"" + watched + L"\" --sleep " + std::to_wstring(::GetCurrentProcessId());
     if (!::CopyFileW(self, watched.c_str(), FALSE) ||
         !::CreateProcessW(watched.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                          CREATE_NO_WINDOW, nullptr, kProgramFolder.c_str(), &startup, &process)) {
+                          CREATE_NO_WINDOW, nullptr, kProgramFolder.c_str(), &startup, &raw)) {
         std::fprintf(stderr, "cannot start %ls: error %lu\n", watched.c_str(), ::GetLastError());
         return 1;
     }
+    platform::ProcessInfo process{platform::UniqueHandle(raw.hProcess),
+                                  platform::UniqueHandle(raw.hThread), raw.dwProcessId};
     for (int i = 0; i < 200; ++i) {
-        if (platform::checkProcessRunning(kWatched).outcome == monitor::ProbeOutcome::Found) break;
+        if (platform::checkProcessRunning(kWatched).outcome == platform::ProbeOutcome::Found) break;
         ::Sleep(100);
     }
 
@@ -221,10 +226,9 @@ int wmain(int argc, wchar_t** argv) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, scratchKey.c_str());
     ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KovaltPictures");  // only when empty
 
-    ::TerminateProcess(process.hProcess, 0);
-    ::WaitForSingleObject(process.hProcess, 10000);
-    ::CloseHandle(process.hProcess);
-    ::CloseHandle(process.hThread);
+    ::TerminateProcess(process.process.get(), 0);
+    ::WaitForSingleObject(process.process.get(), 10000);
+    process = {};
     // The ended process's file may stay in use for a moment.
     for (int i = 0; i < 50 && exists(watched); ++i) {
         if (!::DeleteFileW(watched.c_str())) ::Sleep(100);

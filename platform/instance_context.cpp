@@ -1,14 +1,14 @@
-#include "platform/services.h"
+#include "platform/instance_context.h"
 
+#include "platform/command_start.h"
 #include "platform/file_dialog.h"
 #include "platform/folder_browser.h"
-#include "platform/process_query.h"
 
 namespace kovalt::platform {
 
-AppServices realServices(settings::SettingsStore& store) {
+InstanceContext realContext(settings::SettingsStore& store, Icons icons) {
     return {store,          currentProgram, checkProcessRunning, startBatchHidden,
-            pickFileToOpen, pickFolder};
+            pickFileToOpen, pickFolder,     icons};
 }
 
 }  // namespace kovalt::platform

@@ -1,0 +1,48 @@
+// What every window of one instance is given: the settings store, where the program lies and
+// what it is called, and the outside world's services. The program passes the real ones
+// (realContext); tests pass a scratch registry key, a scratch program folder and stand-ins for
+// the platform's own dialogs.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/process_query.h"
+#include "platform/program_identity.h"
+#include "platform/result.h"
+#include "settings/settings_store.h"
+
+namespace kovalt::platform {
+
+struct FileDialogRequest {
+    std::wstring filter;  // "Name|pattern|Name|pattern"
+    std::wstring defaultExtension;
+    std::wstring title;
+};
+
+// The program's icons, by the resource ids its resource script gives them.
+struct Icons {
+    int program = 0, browse = 0, folder = 0;
+};
+
+struct InstanceContext {
+    settings::SettingsStore& store;
+    std::function<ProgramIdentity()> identity;
+    std::function<ProbeResult(const std::wstring& name)> probe;
+    std::function<Result(const std::wstring& scriptPath)> startScript;
+    // The file-open dialog: the chosen file's name without its folder, nothing when cancelled.
+    std::function<std::optional<std::wstring>(HWND owner, const FileDialogRequest&)> pickFile;
+    // The folder browser: the chosen folder's path, nothing when cancelled.
+    std::function<std::optional<std::wstring>(HWND owner, const std::wstring& title)> pickFolder;
+    Icons icons;
+
+    // The instance's settings, under the name the executable has now.
+    settings::InstanceSettings settings() const { return {store, identity().instanceName}; }
+};
+
+InstanceContext realContext(settings::SettingsStore& store, Icons icons);
+
+}  // namespace kovalt::platform
