@@ -105,22 +105,22 @@ void DonationsWindow::createControls() {
                                  greenOnBlack, ES_CENTER);
     setFont(creator, L"Arial", 9, true);
     ::SetWindowSubclass(creator, &reportDoubleClick, 0, 0);
-    HWND message = addDisplayBox(THANKS_DONATIONS_MESSAGE_TEXTBOX,
-                                 L"!!! DONATIONS ALWAYS APPRECIATED !!!", {2640, 840, 5895, 375},
-                                 {kBlack, kLightGreen}, ES_CENTER);
+    HWND message =
+        addDisplayBox(THANKS_DONATIONS_MESSAGE_TEXTBOX, L"!!! DONATIONS ALWAYS APPRECIATED !!!",
+                      {2640, 840, 5895, 375}, {kBlack, kLightGreen}, ES_CENTER);
     setFont(message, L"Arial", 10, true);
     setTooltip(message, L"!!! DOUBLE-CLICK TO STOP / START FLASHING TEXT !!!");
     ::SetWindowSubclass(message, &reportDoubleClick, 0, 0);
 
     for (const AddressRow& row : kRows) {
-        HWND label = addLabel(row.label, row.coin, {240, row.top, 2295, 375},
-                              SS_CENTER | SS_CENTERIMAGE);
+        HWND label =
+            addLabel(row.label, row.coin, {240, row.top, 2295, 375}, SS_CENTER | SS_CENTERIMAGE);
         setColors(label, blackOnYellow);
         setFont(label, L"Arial", 10, true);
     }
-    HWND thanks = addDisplayBox(THANKS_TALVERO_SOFTWARE_TEXTBOX,
-                                L"Thanks for using Talvero Software !!! :)",
-                                {240, 4560, 8295, 375}, greenOnBlack, ES_CENTER);
+    HWND thanks =
+        addDisplayBox(THANKS_TALVERO_SOFTWARE_TEXTBOX, L"Thanks for using Talvero Software !!! :)",
+                      {240, 4560, 8295, 375}, greenOnBlack, ES_CENTER);
     setFont(thanks, L"Arial", 10, true);
     // Below the visible area at the window's default height, as it always was.
     addDisplayBox(DOUBLE_CLICK_MESSAGE_TEXTBOX,
@@ -135,8 +135,7 @@ void DonationsWindow::Form_Load() {
 
 void DonationsWindow::savePosition() {
     const TwipRect place = placementTwips();
-    settings::savePosition(context_.settings(), keys::kDonationsPlacement, place.left,
-                           place.top);
+    settings::savePosition(context_.settings(), keys::kDonationsPlacement, place.left, place.top);
 }
 
 void DonationsWindow::OK_BUTTON_Click() {

@@ -72,12 +72,17 @@ std::wstring composeLine(const MailFields& f, const LineContext& c, monitor::Ale
 std::optional<CarriageProblem> findCarriageProblem(const MailFields& f, const LineContext& c,
                                                    const CodePageCheck& codePageHolds) {
     const std::pair<const wchar_t*, const std::wstring*> places[] = {
-        {L"The mailer home folder", &f.home},    {L"The SMTP server", &f.server},
-        {L"The SMTP username", &f.user},         {L"The SMTP password", &f.password},
-        {L"The From address", &f.from},          {L"The To address", &f.to},
-        {L"The Cc address", &f.cc},              {L"The Bcc address", &f.bcc},
+        {L"The mailer home folder", &f.home},
+        {L"The SMTP server", &f.server},
+        {L"The SMTP username", &f.user},
+        {L"The SMTP password", &f.password},
+        {L"The From address", &f.from},
+        {L"The To address", &f.to},
+        {L"The Cc address", &f.cc},
+        {L"The Bcc address", &f.bcc},
         {L"The watched process name", &c.processName},
-        {L"The program folder", &c.programFolder}, {L"The program's name", &c.instanceName}};
+        {L"The program folder", &c.programFolder},
+        {L"The program's name", &c.instanceName}};
     for (const auto& [name, value] : places)
         for (wchar_t ch : *value)
             if (refused(ch, codePageHolds))
@@ -87,10 +92,11 @@ std::optional<CarriageProblem> findCarriageProblem(const MailFields& f, const Li
     for (auto kind : {monitor::AlertKind::Running, monitor::AlertKind::Stopped}) {
         const size_t length = composeLine(f, c, kind).size();
         if (length > kMaxLineLength)
-            return CarriageProblem{L"The e-mail settings make a command line of " +
-                                   std::to_wstring(length) + L" characters; a batch line holds "
-                                   L"at most " + std::to_wstring(kMaxLineLength) +
-                                   L". The alert scripts were not written."};
+            return CarriageProblem{
+                L"The e-mail settings make a command line of " + std::to_wstring(length) +
+                L" characters; a batch line holds "
+                L"at most " +
+                std::to_wstring(kMaxLineLength) + L". The alert scripts were not written."};
     }
     return std::nullopt;
 }

@@ -12,8 +12,8 @@ namespace kovalt::email {
 
 // The eight mailer fields of an e-mail settings window.
 struct MailFields {
-    std::wstring home;      // folder that holds SendEmail.exe
-    std::wstring server;    // server:port
+    std::wstring home;    // folder that holds SendEmail.exe
+    std::wstring server;  // server:port
     std::wstring user;
     std::wstring password;
     std::wstring from;

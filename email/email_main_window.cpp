@@ -25,10 +25,9 @@ EmailMainWindow::EmailMainWindow(const platform::InstanceContext& context,
       COMMAND_UPDATE_TIMER_(*this, [this] { COMMAND_UPDATE_TIMER_Timer(); }) {}
 
 platform::Result EmailMainWindow::open() {
-    const platform::Result created =
-        create(L"KOVALT_EMAIL_MAIN_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER,
-               WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL MAIN SETTINGS", opener_.hwnd(),
-               context_.icons.program);
+    const platform::Result created = create(
+        L"KOVALT_EMAIL_MAIN_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
+        L"KOV-ALT - EMAIL MAIN SETTINGS", opener_.hwnd(), context_.icons.program);
     if (!created.ok()) return created;
     createControls();
     COMMAND_UPDATE_TIMER_.setEnabled(true);  // on from creation; the load sets its interval
@@ -59,8 +58,7 @@ void EmailMainWindow::Form_Load() {
 
 void EmailMainWindow::Form_Unload() {
     const TwipRect place = placementTwips();
-    settings::savePosition(context_.settings(), keys::kEmailMainPlacement, place.left,
-                           place.top);
+    settings::savePosition(context_.settings(), keys::kEmailMainPlacement, place.left, place.top);
 }
 
 LineContext EmailMainWindow::lineContext() const {
@@ -93,8 +91,9 @@ void EmailMainWindow::OK_BUTTON_Click() {
     const TwipRect place = placementTwips();
     settings::savePosition(stored, keys::kEmailMainPlacement, place.left, place.top);
     platform::Result failed = saveFields(stored, keys::kInstanceEmailFields);
-    for (auto [key, line] : {std::pair{&keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX, &runningCommand_},
-                             std::pair{&keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX, &stoppedCommand_}}) {
+    for (auto [key, line] :
+         {std::pair{&keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX, &runningCommand_},
+          std::pair{&keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX, &stoppedCommand_}}) {
         const platform::Result result = stored.save(*key, *line);
         if (failed.ok()) failed = result;
     }

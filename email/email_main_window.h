@@ -44,7 +44,6 @@ public:
     const std::wstring& runningCommand() const { return runningCommand_; }
     const std::wstring& stoppedCommand() const { return stoppedCommand_; }
 
-
     // Event handlers.
     void Form_Load();
     void Form_Unload();

@@ -14,10 +14,9 @@ EmailSharedWindow::EmailSharedWindow(const platform::InstanceContext& context,
 
 platform::Result EmailSharedWindow::open() {
     // A fixed frame without minimise or maximise buttons.
-    const platform::Result created =
-        create(L"KOVALT_EMAIL_SHARED_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER,
-               WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL SHARED SETTINGS", opener_.hwnd(),
-               context_.icons.program);
+    const platform::Result created = create(
+        L"KOVALT_EMAIL_SHARED_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
+        L"KOV-ALT - EMAIL SHARED SETTINGS", opener_.hwnd(), context_.icons.program);
     if (!created.ok()) return created;
     createFieldControls();
     addButton(USE_THESE_SHARED_SETTINGS_BUTTON, L"USE THESE SHARED SETTINGS",
@@ -40,8 +39,7 @@ void EmailSharedWindow::Form_Load() {
 
 void EmailSharedWindow::Form_Unload() {
     const TwipRect place = placementTwips();
-    settings::savePosition(context_.settings(), keys::kEmailSharedPlacement, place.left,
-                           place.top);
+    settings::savePosition(context_.settings(), keys::kEmailSharedPlacement, place.left, place.top);
 }
 
 void EmailSharedWindow::OK_BUTTON_Click() {

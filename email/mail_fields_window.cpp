@@ -1,20 +1,16 @@
 #include "email/mail_fields_window.h"
 
-
 namespace kovalt::email {
 
 namespace {
 constexpr wchar_t kDefaultHome[] = L"C:\\TALVERO-ROOT\\SendEmail";
 constexpr wchar_t kBrowseTitle[] = L"HOME FOLDER - SendEmail.exe";
 
-constexpr int kFieldIds[] = {MailFieldsWindow::SE_HOME_TEXTBOX,
-                             MailFieldsWindow::SMTP_SERVER_ADDRESS_PORT_TEXTBOX,
-                             MailFieldsWindow::SMTP_USERNAME_TEXTBOX,
-                             MailFieldsWindow::SMTP_PASSWORD_TEXTBOX,
-                             MailFieldsWindow::SEND_FROM_ADDRESS_TEXTBOX,
-                             MailFieldsWindow::SEND_TO_ADDRESS_TEXTBOX,
-                             MailFieldsWindow::SEND_CC_ADDRESS_TEXTBOX,
-                             MailFieldsWindow::SEND_BCC_ADDRESS_TEXTBOX};
+constexpr int kFieldIds[] = {
+    MailFieldsWindow::SE_HOME_TEXTBOX,           MailFieldsWindow::SMTP_SERVER_ADDRESS_PORT_TEXTBOX,
+    MailFieldsWindow::SMTP_USERNAME_TEXTBOX,     MailFieldsWindow::SMTP_PASSWORD_TEXTBOX,
+    MailFieldsWindow::SEND_FROM_ADDRESS_TEXTBOX, MailFieldsWindow::SEND_TO_ADDRESS_TEXTBOX,
+    MailFieldsWindow::SEND_CC_ADDRESS_TEXTBOX,   MailFieldsWindow::SEND_BCC_ADDRESS_TEXTBOX};
 constexpr std::pair<int, TlsBox> kTlsBoxes[] = {{MailFieldsWindow::TLS_NO_TICKBOX, TlsBox::No},
                                                 {MailFieldsWindow::TLS_YES_TICKBOX, TlsBox::Yes},
                                                 {MailFieldsWindow::TLS_AUTO_TICKBOX, TlsBox::Auto}};
@@ -74,7 +70,8 @@ platform::Result MailFieldsWindow::saveFields(
         if (first.ok()) first = result;
     };
     for (size_t i = 0; i < 8; ++i) save(keys[i], controlText(kFieldIds[i]));
-    for (size_t i = 0; i < 3; ++i) save(keys[8 + i], tls_.ticked(kTlsBoxes[i].second) ? L"1" : L"0");
+    for (size_t i = 0; i < 3; ++i)
+        save(keys[8 + i], tls_.ticked(kTlsBoxes[i].second) ? L"1" : L"0");
     return first;
 }
 

@@ -15,10 +15,9 @@ OutputCommandsWindow::OutputCommandsWindow(const platform::InstanceContext& cont
     : context_(context), main_(strip), owner_(owner) {}
 
 platform::Result OutputCommandsWindow::open() {
-    const platform::Result created =
-        create(L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW", WS_CAPTION | WS_SYSMENU | WS_BORDER,
-               WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL OUTPUT COMMANDS", owner_,
-               context_.icons.program);
+    const platform::Result created = create(
+        L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW", WS_CAPTION | WS_SYSMENU | WS_BORDER,
+        WS_EX_CONTROLPARENT, L"KOV-ALT - EMAIL OUTPUT COMMANDS", owner_, context_.icons.program);
     if (!created.ok()) return created;
     addHeading(TITLE_LABEL, L"KOV-ALT", {120, 120, 2295, 375});
     addHeading(VIEW_OUTPUT_COMMANDS_LABEL, L"EMAIL OUTPUT COMMANDS", {2520, 120, 9135, 375});
@@ -51,16 +50,18 @@ void OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON_Click() {
     const platform::ProgramIdentity program = context_.identity();
     setControlText(COMMAND_NAME_LABEL, L"RUN COMMAND - SendEmail.exe - PROCESS RUNNING EMAIL");
     setControlText(ALL_COMMANDS_TEXTBOX, main_.runningCommand());
-    setControlText(ALL_LOCATIONS_TEXTBOX,
-                   monitor::alertScriptPath(program.folder, program.instanceName, AlertKind::Running));
+    setControlText(
+        ALL_LOCATIONS_TEXTBOX,
+        monitor::alertScriptPath(program.folder, program.instanceName, AlertKind::Running));
 }
 
 void OutputCommandsWindow::END_EMAIL_COMMAND_BUTTON_Click() {
     const platform::ProgramIdentity program = context_.identity();
     setControlText(COMMAND_NAME_LABEL, L"RUN COMMAND - SendEmail.exe - PROCESS STOPPED EMAIL");
     setControlText(ALL_COMMANDS_TEXTBOX, main_.stoppedCommand());
-    setControlText(ALL_LOCATIONS_TEXTBOX,
-                   monitor::alertScriptPath(program.folder, program.instanceName, AlertKind::Stopped));
+    setControlText(
+        ALL_LOCATIONS_TEXTBOX,
+        monitor::alertScriptPath(program.folder, program.instanceName, AlertKind::Stopped));
 }
 
 void OutputCommandsWindow::onCommand(int id, int code, HWND) {

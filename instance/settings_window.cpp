@@ -54,8 +54,8 @@ void SettingsWindow::createControls() {
               BS_MULTILINE);
     // The update light lies behind "Email Settings" and shows as a frame around it.
     HWND light = addLabel(UPDATE_SETTINGS_LIGHT_TEXTBOX, L"", {2640, 2040, 1335, 855});
-    HWND email = addButton(EMAIL_SETTINGS_BUTTON, L"Email Settings", {2760, 2160, 1095, 615},
-                           BS_MULTILINE);
+    HWND email =
+        addButton(EMAIL_SETTINGS_BUTTON, L"Email Settings", {2760, 2160, 1095, 615}, BS_MULTILINE);
     putBehind(light, email);
     setUpdateLight(ui::colours::kLightYellow);
     addButton(OK_BUTTON, L"OK", {4095, 2160, 1200, 615}, BS_DEFPUSHBUTTON);
@@ -128,8 +128,8 @@ void SettingsWindow::CREATE_FOLDERS_BUTTON_Click() {
     for (const std::wstring& path : folderTree(context_.identity().folder)) {
         const platform::Result made = platform::makeFolder(path);
         if (!made.ok())
-            problems += (problems.empty() ? L"" : L"  ") +
-                        folderProblem(path, platform::describe(made));
+            problems +=
+                (problems.empty() ? L"" : L"  ") + folderProblem(path, platform::describe(made));
     }
     showStatus(STATUS_LABEL, problems);
 }
@@ -150,8 +150,8 @@ void SettingsWindow::setUpdateLight(ui::Colour colour) {
 void SettingsWindow::ABOUT_BUTTON_Click() {
     about::AboutWindow window(context_, hwnd());
     if (const platform::Result opened = window.open(); !opened.ok())
-        showFailure(control(ABOUT_BUTTON), L"The About window could not open: " +
-                                               platform::describe(opened));
+        showFailure(control(ABOUT_BUTTON),
+                    L"The About window could not open: " + platform::describe(opened));
     else
         ui::showModal(window, hwnd());
 }

@@ -18,9 +18,9 @@ MainWindow::MainWindow(const platform::InstanceContext& context)
       PROCESS_STOPPED_TIMER_(*this, [this] { PROCESS_STOPPED_TIMER_Timer(); }) {}
 
 platform::Result MainWindow::open(int showCommand) {
-    const platform::Result created = create(L"KOVALT_MAIN", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                                            WS_EX_TOOLWINDOW, L"KVA - ", nullptr,
-                                            context_.icons.program);
+    const platform::Result created =
+        create(L"KOVALT_MAIN", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, L"KVA - ",
+               nullptr, context_.icons.program);
     if (!created.ok()) return created;
     createControls();
     Form_Load();
@@ -78,8 +78,8 @@ void MainWindow::TLV_BUTTON_Click() {
     // keep ticking while it is open.
     instance::SettingsWindow settings(context_, *this);
     if (const platform::Result opened = settings.open(); !opened.ok())
-        showFailure(control(TLV_BUTTON), L"The settings window could not open: " +
-                                             platform::describe(opened));
+        showFailure(control(TLV_BUTTON),
+                    L"The settings window could not open: " + platform::describe(opened));
     else
         ui::showModal(settings, hwnd(), settingsWindow_);
 }

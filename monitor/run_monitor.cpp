@@ -11,7 +11,7 @@ constexpr size_t kMaxFileName = 255;
 std::wstring shown(const std::wstring& name) {
     return name.size() <= kMaxFileName ? name : name.substr(0, kMaxFileName) + L"...";
 }
-}
+}  // namespace
 
 LookStyle styleOf(RunLook look) {
     using namespace ui::colours;

@@ -26,7 +26,8 @@ Result startBatchHidden(const std::wstring& scriptPath) {
                 L"move the program to a folder whose path has none"};
     DWORD attributes = ::GetFileAttributesW(scriptPath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return {::GetLastError()};
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {336};  // ERROR_DIRECTORY_NOT_SUPPORTED, missing from some SDKs
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return {336};  // ERROR_DIRECTORY_NOT_SUPPORTED, missing from some SDKs
 
     // cmd.exe by its full path, so no cmd.exe in the current folder or on PATH stands in. With
     // /c and more than two quotes, cmd strips the outer pair and keeps the inner quoting, in

@@ -6,7 +6,6 @@
 
 #include "platform/win_handles.h"
 
-
 namespace kovalt::platform {
 
 std::optional<std::wstring> pickFileToOpen(HWND owner, const FileDialogRequest& request) {
@@ -30,13 +29,12 @@ std::optional<std::wstring> pickFileToOpen(HWND owner, const FileDialogRequest& 
     ofn.lpstrTitle = request.title.c_str();
     ofn.lpstrDefExt = request.defaultExtension.c_str();
     // The program's current folder stays where it was.
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR |
-                OFN_EXPLORER;
+    ofn.Flags =
+        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
     const SystemLibrary comdlg(L"comdlg32.dll");
     auto getOpenFileName = comdlg.get<BOOL(WINAPI*)(OPENFILENAMEW*)>("GetOpenFileNameW");
     if (!getOpenFileName || !getOpenFileName(&ofn)) return std::nullopt;
     return std::wstring(title.data());
 }
-
 
 }  // namespace kovalt::platform

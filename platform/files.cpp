@@ -19,8 +19,7 @@ Result makeFolder(const std::wstring& path) {
 }
 
 Result replaceFile(const std::wstring& path, const std::string& bytes) {
-    const std::wstring temporary =
-        path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".new";
+    const std::wstring temporary = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".new";
     UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {::GetLastError()};
@@ -43,9 +42,9 @@ Result replaceFile(const std::wstring& path, const std::string& bytes) {
 std::optional<std::string> toAnsi(const std::wstring& text) {
     if (text.empty()) return std::string();
     BOOL usedDefault = FALSE;
-    const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                                           static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                           &usedDefault);
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                              static_cast<int>(text.size()), nullptr, 0, nullptr, &usedDefault);
     if (size <= 0 || usedDefault) return std::nullopt;
     std::string bytes(static_cast<size_t>(size), '\0');
     ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),

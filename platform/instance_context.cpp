@@ -7,8 +7,8 @@
 namespace kovalt::platform {
 
 InstanceContext realContext(settings::SettingsStore& store, Icons icons) {
-    return {store,          currentProgram, checkProcessRunning, startBatchHidden,
-            pickFileToOpen, pickFolder,     icons};
+    return {store,      currentProgram, checkProcessRunning, startBatchHidden, pickFileToOpen,
+            pickFolder, icons};
 }
 
 }  // namespace kovalt::platform

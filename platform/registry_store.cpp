@@ -19,7 +19,8 @@ std::wstring RegistryStore::keyPath(std::wstring_view application,
 namespace {
 // An absent key or value is no error: the setting reads as its default.
 settings::ReadResult absentOr(LSTATUS status) {
-    return {std::nullopt, {status == ERROR_FILE_NOT_FOUND ? 0ul : static_cast<unsigned long>(status)}};
+    return {std::nullopt,
+            {status == ERROR_FILE_NOT_FOUND ? 0ul : static_cast<unsigned long>(status)}};
 }
 }  // namespace
 
@@ -55,7 +56,7 @@ settings::ReadResult RegistryStore::read(std::wstring_view application, std::wst
 }
 
 Result RegistryStore::save(std::wstring_view application, std::wstring_view section,
-                                         std::wstring_view key, std::wstring_view value) {
+                           std::wstring_view key, std::wstring_view value) {
     UniqueKey hkey;
     LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath(application, section).c_str(), 0,
                                        nullptr, 0, KEY_SET_VALUE, nullptr, hkey.put(), nullptr);

@@ -17,7 +17,7 @@ namespace kovalt::platform {
 // last error, so a handle reset while a failure is being reported does not change its code.
 template <typename Kind>
 class Unique {
-  public:
+public:
     using T = typename Kind::Type;
     Unique() = default;
     explicit Unique(T value) : value_(value) {}
@@ -47,7 +47,7 @@ class Unique {
         value_ = value;
     }
 
-  private:
+private:
     T value_ = Kind::empty();
 };
 
@@ -83,8 +83,8 @@ public:
     // The named function as the given pointer type, or null.
     template <typename Fn>
     Fn get(const char* name) const {
-        return module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(
-                             ::GetProcAddress(module_.get(), name)))
+        return module_ ? reinterpret_cast<Fn>(
+                             reinterpret_cast<void*>(::GetProcAddress(module_.get(), name)))
                        : nullptr;
     }
 

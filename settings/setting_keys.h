@@ -71,8 +71,8 @@ inline constexpr PlacementKeys kEmailMainPlacement =
     placement(kMainApp, L"EMAIL-MAIN-SETTINGS-Left", L"EMAIL-MAIN-SETTINGS-Top",
               L"EMAIL-MAIN-SETTINGS-Width", L"EMAIL-MAIN-SETTINGS-Height", L"9915", L"5385");
 inline constexpr PlacementKeys kEmailSharedPlacement =
-    placement(kMainApp, L"SHARED-SETTINGS-Left", L"SHARED-SETTINGS-Top",
-              L"SHARED-SETTINGS-Width", L"SHARED-SETTINGS-Height", L"9960", L"5505");
+    placement(kMainApp, L"SHARED-SETTINGS-Left", L"SHARED-SETTINGS-Top", L"SHARED-SETTINGS-Width",
+              L"SHARED-SETTINGS-Height", L"9960", L"5505");
 inline constexpr PlacementKeys kOutputCommandsPlacement =
     placement(kViewerApp, L"SINGLE_OUTPUT_COMMANDS_WINDOW-Left",
               L"SINGLE_OUTPUT_COMMANDS_WINDOW-Top", L"SINGLE_OUTPUT_COMMANDS_WINDOW-Width",
@@ -96,24 +96,19 @@ inline constexpr SettingKey EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX =
 // The eleven mailer fields, in the order every window reads and writes them. The same names
 // exist in the instance section and, with independent values, in the shared section.
 constexpr std::array<SettingKey, 11> emailFields(Section s) {
-    return {text(L"SE_HOME_TEXTBOX", s),
-            text(L"SMTP_SERVER_ADDRESS_PORT_TEXTBOX", s),
-            text(L"SMTP_USERNAME_TEXTBOX", s),
-            text(L"SMTP_PASSWORD_TEXTBOX", s),
-            text(L"SEND_FROM_ADDRESS_TEXTBOX", s),
-            text(L"SEND_TO_ADDRESS_TEXTBOX", s),
-            text(L"SEND_CC_ADDRESS_TEXTBOX", s),
-            text(L"SEND_BCC_ADDRESS_TEXTBOX", s),
-            tick(L"TLS_NO_TICKBOX", L"1", s),
-            tick(L"TLS_YES_TICKBOX", L"0", s),
+    return {text(L"SE_HOME_TEXTBOX", s),           text(L"SMTP_SERVER_ADDRESS_PORT_TEXTBOX", s),
+            text(L"SMTP_USERNAME_TEXTBOX", s),     text(L"SMTP_PASSWORD_TEXTBOX", s),
+            text(L"SEND_FROM_ADDRESS_TEXTBOX", s), text(L"SEND_TO_ADDRESS_TEXTBOX", s),
+            text(L"SEND_CC_ADDRESS_TEXTBOX", s),   text(L"SEND_BCC_ADDRESS_TEXTBOX", s),
+            tick(L"TLS_NO_TICKBOX", L"1", s),      tick(L"TLS_YES_TICKBOX", L"0", s),
             tick(L"TLS_AUTO_TICKBOX", L"0", s)};
 }
 inline constexpr std::array<SettingKey, 11> kInstanceEmailFields = emailFields(Section::Instance);
 inline constexpr std::array<SettingKey, 11> kSharedEmailFields = emailFields(Section::Shared);
 
 inline constexpr std::array<PlacementKeys, 7> kAllPlacements = {
-    kMainPlacement,  kSettingsPlacement, kEmailMainPlacement, kEmailSharedPlacement,
-    kOutputCommandsPlacement, kAboutPlacement, kDonationsPlacement};
+    kMainPlacement,           kSettingsPlacement, kEmailMainPlacement, kEmailSharedPlacement,
+    kOutputCommandsPlacement, kAboutPlacement,    kDonationsPlacement};
 }  // namespace keys
 
 }  // namespace kovalt::settings

@@ -12,7 +12,7 @@ ReadResult MemoryStore::read(std::wstring_view application, std::wstring_view se
 }
 
 Result MemoryStore::save(std::wstring_view application, std::wstring_view section,
-                             std::wstring_view key, std::wstring_view value) {
+                         std::wstring_view key, std::wstring_view value) {
     values_[{std::wstring(application), std::wstring(section), std::wstring(key)}] = value;
     return {};
 }

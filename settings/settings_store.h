@@ -23,7 +23,7 @@ struct ReadResult {
 };
 
 class SettingsStore {
-  public:
+public:
     virtual ~SettingsStore() = default;
     virtual ReadResult read(std::wstring_view application, std::wstring_view section,
                             std::wstring_view key) = 0;

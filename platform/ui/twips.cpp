@@ -38,7 +38,8 @@ float pixelsToTwips(long pixels, unsigned dpi) {
 PixelRect toPixels(const TwipRect& rect, unsigned dpi) {
     long left = twipsToPixels(rect.left, dpi);
     long top = twipsToPixels(rect.top, dpi);
-    return {left, top, left + twipsToPixels(rect.width, dpi), top + twipsToPixels(rect.height, dpi)};
+    return {left, top, left + twipsToPixels(rect.width, dpi),
+            top + twipsToPixels(rect.height, dpi)};
 }
 
 PixelRect bringIntoView(const PixelRect& window, const std::vector<MonitorArea>& monitors) {

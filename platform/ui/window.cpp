@@ -33,7 +33,6 @@ std::vector<MonitorArea> monitors() {
 }
 }  // namespace
 
-
 // ---- Timer ----------------------------------------------------------------------------------
 
 Timer::Timer(Window& owner, std::function<void()> onTick)
@@ -104,9 +103,8 @@ platform::Result Window::create(const wchar_t* className, DWORD style, DWORD exS
         wc.hIconSm = iconOf(iconResource, ::GetSystemMetrics(SM_CXSMICON));
         if (!::RegisterClassExW(&wc)) return {::GetLastError()};
     }
-    if (!::CreateWindowExW(exStyle, className, caption.c_str(), style, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance,
-                           this))
+    if (!::CreateWindowExW(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance, this))
         return {::GetLastError()};
     dpi_ = dpi();
     return {};
@@ -131,7 +129,9 @@ LRESULT Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     if (onMessage(msg, wp, lp, result)) return result;
     switch (msg) {
-        case WM_COMMAND: onCommandMessage(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+        case WM_COMMAND:
+            onCommandMessage(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+            return 0;
         case DM_GETDEFID: return defaultButton_ ? MAKELRESULT(defaultButton_, DC_HASDEFID) : 0;
         case WM_TIMER:
             if (auto it = timers_.find(wp); it != timers_.end()) it->second->fire();
@@ -311,7 +311,9 @@ const ControlColors* Window::colorsOf(HWND control) const {
 
 LRESULT Window::onCtlColor(HDC dc, HWND control) {
     auto it = painted_.find(control);
-    if (it == painted_.end()) return ::DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    if (it == painted_.end())
+        return ::DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                reinterpret_cast<LPARAM>(control));
     ::SetTextColor(dc, it->second.colors.text);
     ::SetBkColor(dc, it->second.colors.background);
     return reinterpret_cast<LRESULT>(it->second.brush.get());

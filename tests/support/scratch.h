@@ -13,7 +13,7 @@ std::wstring uniqueSuffix();
 
 // A fresh folder under %TEMP% whose name holds a blank, removed with its contents at the end.
 class ScratchFolder {
-  public:
+public:
     explicit ScratchFolder(const std::wstring& name = L"kovalt test");
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -21,7 +21,7 @@ class ScratchFolder {
     const std::wstring& path() const { return path_; }
     std::wstring operator/(const std::wstring& child) const { return path_ + L"\\" + child; }
 
-  private:
+private:
     std::wstring path_;
 };
 
@@ -32,8 +32,6 @@ std::string readFile(const std::wstring& path);
 inline bool writeFile(const std::wstring& path, const std::string& bytes) {
     return platform::replaceFile(path, bytes).ok();
 }
-inline void makeFolder(const std::wstring& path) {
-    platform::makeFolder(path);
-}
+inline void makeFolder(const std::wstring& path) { platform::makeFolder(path); }
 
 }  // namespace kovalt::test

@@ -26,4 +26,3 @@ TEST(Placement, ReadsEachKeyOrItsDefaultAndSavesOnlyLeftAndTop) {
     EXPECT_EQ(saved.read(L"KOVALT", L"WATCH1", L"ABOUT_Top").text, L"-45");
     EXPECT_EQ(saved.size(), 2u);
 }
-

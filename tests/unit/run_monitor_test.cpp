@@ -14,27 +14,26 @@ const Answer kFound{ProbeOutcome::Found, {}}, kAbsent{ProbeOutcome::NotFound, {}
 const Answer kBroken{ProbeOutcome::Failed, L"WMI query: Invalid query (0x80041017)"};
 const std::wstring kName = L"PROCESS-NAME.exe";
 using Timers = std::pair<bool, bool>;  // running, stopped
-Timers timersOf(const RunMonitor& m) {
-    return {m.runningTimerOn(), m.stoppedTimerOn()};
-}
+Timers timersOf(const RunMonitor& m) { return {m.runningTimerOn(), m.stoppedTimerOn()}; }
 // The tick the program would see next: the running timer's while it watches for a stop.
 AlertKind tick(RunMonitor& m, const Answer& p, const std::wstring& name = kName) {
-    return m.tick(m.runningTimerOn() ? MonitorTimer::Running : MonitorTimer::Stopped, name, p.outcome, p.failure);
+    return m.tick(m.runningTimerOn() ? MonitorTimer::Running : MonitorTimer::Stopped, name,
+                  p.outcome, p.failure);
 }
 }  // namespace
 
 TEST(RunMonitor, EveryRowOfTheStateTable) {
     using enum MonitorTimer;
-    const std::tuple<Timers, MonitorTimer, const Answer*, RunLook, AlertKind, Timers> rows[] =
-        {{{1, 0}, Running, &kFound, RunLook::Running, AlertKind::None, {1, 0}},
-         {{1, 0}, Running, &kAbsent, RunLook::Stopped, AlertKind::Stopped, {0, 1}},
-         {{0, 1}, Stopped, &kFound, RunLook::Running, AlertKind::Running, {1, 0}},
-         {{0, 1}, Stopped, &kAbsent, RunLook::Stopped, AlertKind::None, {0, 1}},
-         // Both on (monitoring ticked again while watching for a start): the first tick decides.
-         {{1, 1}, Running, &kAbsent, RunLook::Stopped, AlertKind::Stopped, {0, 1}},
-         {{1, 1}, Stopped, &kFound, RunLook::Running, AlertKind::Running, {1, 0}},
-         {{1, 1}, Running, &kFound, RunLook::Running, AlertKind::None, {1, 1}},
-         {{1, 1}, Stopped, &kAbsent, RunLook::Stopped, AlertKind::None, {1, 1}}};
+    const std::tuple<Timers, MonitorTimer, const Answer*, RunLook, AlertKind, Timers> rows[] = {
+        {{1, 0}, Running, &kFound, RunLook::Running, AlertKind::None, {1, 0}},
+        {{1, 0}, Running, &kAbsent, RunLook::Stopped, AlertKind::Stopped, {0, 1}},
+        {{0, 1}, Stopped, &kFound, RunLook::Running, AlertKind::Running, {1, 0}},
+        {{0, 1}, Stopped, &kAbsent, RunLook::Stopped, AlertKind::None, {0, 1}},
+        // Both on (monitoring ticked again while watching for a start): the first tick decides.
+        {{1, 1}, Running, &kAbsent, RunLook::Stopped, AlertKind::Stopped, {0, 1}},
+        {{1, 1}, Stopped, &kFound, RunLook::Running, AlertKind::Running, {1, 0}},
+        {{1, 1}, Running, &kFound, RunLook::Running, AlertKind::None, {1, 1}},
+        {{1, 1}, Stopped, &kAbsent, RunLook::Stopped, AlertKind::None, {1, 1}}};
     for (const auto& [before, timer, probe, look, alert, after] : rows) {
         RunMonitor m;
         if (before.second) m.start(), m.tick(Running, kName, ProbeOutcome::NotFound);

@@ -55,7 +55,8 @@ TEST(InstanceSettings, SectionsAndApplicationsKeepTheirValuesApart) {
     EXPECT_EQ(store.read(L"KOVALT", L"KOV-ALT-SHARED-EMAIL-SETTINGS", L"SE_HOME_TEXTBOX").text,
               L"D:\\shared");
     a.saveTwips(keys::kOutputCommandsPlacement.left, 300);
-    EXPECT_EQ(store.read(L"KOV-ALT", L"WATCH1", L"SINGLE_OUTPUT_COMMANDS_WINDOW-Left").text, L"300");
+    EXPECT_EQ(store.read(L"KOV-ALT", L"WATCH1", L"SINGLE_OUTPUT_COMMANDS_WINDOW-Left").text,
+              L"300");
     a.save(keys::PROCESS_NAME_TEXTBOX, L" my app's.exe ");
     EXPECT_EQ(a.text(keys::PROCESS_NAME_TEXTBOX), L" my app's.exe ") << "free text unchanged";
 }

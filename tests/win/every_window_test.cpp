@@ -19,9 +19,15 @@ struct Openers : test::Instance {
     std::unique_ptr<ui::Window> window;  // declared last, so it goes first
 
     ui::Window& strip() { return openMain(); }
-    ui::Window& settingsWindow() { return *(settings = test::opened<SettingsWindow>(context, openMain())); }
-    ui::Window& emailMain() { return *(email = test::opened<EmailMainWindow>(context, settingsOf(), *main)); }
-    ui::Window& shared() { return *(window = test::opened<email::EmailSharedWindow>(context, emailOf())); }
+    ui::Window& settingsWindow() {
+        return *(settings = test::opened<SettingsWindow>(context, openMain()));
+    }
+    ui::Window& emailMain() {
+        return *(email = test::opened<EmailMainWindow>(context, settingsOf(), *main));
+    }
+    ui::Window& shared() {
+        return *(window = test::opened<email::EmailSharedWindow>(context, emailOf()));
+    }
     ui::Window& viewer() { return over<email::OutputCommandsWindow>(strip().hwnd()); }
     ui::Window& about() { return over<about::AboutWindow>(settingsWindow().hwnd()); }
     ui::Window& donations() { return over<about::DonationsWindow>(strip().hwnd()); }
@@ -31,7 +37,8 @@ struct Openers : test::Instance {
     template <typename W>
     ui::Window& over(HWND owner) {
         if constexpr (std::is_constructible_v<W, decltype(context), monitor::MainWindow&, HWND>)
-            return *(window = test::opened<W>(context, *main, owner));  // it shows the strip's lines
+            return *(window =
+                         test::opened<W>(context, *main, owner));  // it shows the strip's lines
         else
             return *(window = test::opened<W>(context, owner));
     }

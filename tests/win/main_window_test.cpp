@@ -12,7 +12,8 @@ TEST_F(MainWindowTest, AChangeShowsAtOnceAndAnAlertThatCannotStartSaysWhy) {
     EXPECT_EQ(ui::Window::controlText(w.runLight()), L"STOPPED");
     EXPECT_TRUE(w.processStoppedTimer().enabled() && !w.processRunningTimer().enabled());
     EXPECT_EQ(started, std::vector{script(L"STOPPED")});
-    EXPECT_NE(ui::WindowTestAccess::tooltip(w, monitor::MainWindow::RUN_LIGHT_LABEL).find(L"ALERT NOT SENT - could not start " + script(L"STOPPED")),
+    EXPECT_NE(ui::WindowTestAccess::tooltip(w, monitor::MainWindow::RUN_LIGHT_LABEL)
+                  .find(L"ALERT NOT SENT - could not start " + script(L"STOPPED")),
               std::wstring::npos);
 }
 

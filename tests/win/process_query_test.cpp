@@ -16,7 +16,8 @@ TEST(ProcessQuery, CountsEveryCopyOfTheNameAsWindowsComparesIt) {
     for (auto& c : upper) c = static_cast<wchar_t>(std::towupper(c));
     withoutQuote.erase(withoutQuote.find(L'\''), 1);
     EXPECT_EQ(platform::checkProcessRunning(upper).count, 2u) << "case does not matter";
-    EXPECT_EQ(platform::checkProcessRunning(withoutQuote).outcome, platform::ProbeOutcome::NotFound);
+    EXPECT_EQ(platform::checkProcessRunning(withoutQuote).outcome,
+              platform::ProbeOutcome::NotFound);
     first.reset();
     ASSERT_TRUE(test::waitForCount(name, 1));
     EXPECT_EQ(platform::checkProcessRunning(name).outcome, platform::ProbeOutcome::Found);

@@ -36,7 +36,8 @@ TEST(RegistryStore, KeepsTextExactlyWhereEarlierToolsKeepTheirSettings) {
     ::SetSecurityInfo(denied, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &empty,
                       nullptr);
     ::RegCloseKey(denied);
-    EXPECT_EQ(store.read(app, L"DENIED", L"K").error.code, static_cast<unsigned long>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(store.read(app, L"DENIED", L"K").error.code,
+              static_cast<unsigned long>(ERROR_ACCESS_DENIED));
     ::RegDeleteTreeW(HKEY_CURRENT_USER, root.c_str());
     ::RegDeleteKeyW(HKEY_CURRENT_USER, root.c_str());
 }

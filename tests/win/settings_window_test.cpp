@@ -38,7 +38,8 @@ TEST_F(SettingsWindowTest, ItsControlsActOnTheStripAtOnce) {
     auto w = test::opened<SettingsWindow>(context, openMain());
     click(*w, SettingsWindow::ENABLED_TICKBOX);
     EXPECT_FALSE(main->processRunningTimer().enabled() || main->processStoppedTimer().enabled());
-    EXPECT_EQ(ui::WindowTestAccess::tooltip(*main, monitor::MainWindow::RUN_LIGHT_LABEL), L"NOT MONITORING");
+    EXPECT_EQ(ui::WindowTestAccess::tooltip(*main, monitor::MainWindow::RUN_LIGHT_LABEL),
+              L"NOT MONITORING");
     EXPECT_EQ(stored(L"ENABLED_TICKBOX"), L"1") << "stored at OK or close, not before";
     HWND name = w->control(SettingsWindow::PROCESS_NAME_TEXTBOX);
     ::SendMessageW(name, EM_SETSEL, 6, 6);
@@ -50,7 +51,10 @@ TEST_F(SettingsWindowTest, ItsControlsActOnTheStripAtOnce) {
     ::SetForegroundWindow(w->hwnd());
     ::SetFocus(name);
     ::SetFocus(w->control(SettingsWindow::RUNNER_NAME_TEXTBOX));
-    EXPECT_EQ(ui::WindowTestAccess::colours(*w, SettingsWindow::UPDATE_SETTINGS_LIGHT_TEXTBOX).background, ui::colours::kRed) << "the name box was left";
+    EXPECT_EQ(
+        ui::WindowTestAccess::colours(*w, SettingsWindow::UPDATE_SETTINGS_LIGHT_TEXTBOX).background,
+        ui::colours::kRed)
+        << "the name box was left";
 
     click(*w, SettingsWindow::AlwaysOnTop_TICKBOX);  // ticked by the empty store's default
     EXPECT_EQ(stored(L"AlwaysOnTop_TICKBOX"), L"0") << "stored the moment it changes";
@@ -58,7 +62,8 @@ TEST_F(SettingsWindowTest, ItsControlsActOnTheStripAtOnce) {
     store.denyWrites = true;
     click(*w, SettingsWindow::AlwaysOnTop_TICKBOX);
     EXPECT_FALSE(main->alwaysOnTopTimer().enabled()) << "the strip follows what is stored";
-    EXPECT_TRUE(w->controlText(SettingsWindow::STATUS_LABEL).starts_with(L"Could not store Always On Top: "));
+    EXPECT_TRUE(w->controlText(SettingsWindow::STATUS_LABEL)
+                    .starts_with(L"Could not store Always On Top: "));
     store.denyWrites = false;
     click(*w, SettingsWindow::OK_BUTTON);
     EXPECT_EQ(
@@ -72,13 +77,16 @@ TEST_F(SettingsWindowTest, CreateFoldersMakesBatsAndLogsOrSaysWhatFailed) {
     test::writeFile(program / L"LOGS", "a file, not a folder");
     click(*w, SettingsWindow::CREATE_FOLDERS_BUTTON);
     EXPECT_TRUE(test::fileExists(program / L"BATS"));
-    EXPECT_EQ(w->controlText(SettingsWindow::STATUS_LABEL), L"Could not make the folder " + (program / L"LOGS") +
-                               L": a file of that name is in the way");
+    EXPECT_EQ(w->controlText(SettingsWindow::STATUS_LABEL),
+              L"Could not make the folder " + (program / L"LOGS") +
+                  L": a file of that name is in the way");
     ::DeleteFileW((program / L"LOGS").c_str());
     click(*w, SettingsWindow::CREATE_FOLDERS_BUTTON);  // BATS there already
     EXPECT_TRUE(test::fileExists(program / L"LOGS"));
-    EXPECT_EQ(w->controlText(SettingsWindow::STATUS_LABEL), L"") << "a later success clears the message";
+    EXPECT_EQ(w->controlText(SettingsWindow::STATUS_LABEL), L"")
+        << "a later success clears the message";
     programFolder = program / L"none";
     click(*w, SettingsWindow::CREATE_FOLDERS_BUTTON);
-    EXPECT_NE(w->controlText(SettingsWindow::STATUS_LABEL).find(programFolder + L"\\LOGS: "), std::wstring::npos);
+    EXPECT_NE(w->controlText(SettingsWindow::STATUS_LABEL).find(programFolder + L"\\LOGS: "),
+              std::wstring::npos);
 }

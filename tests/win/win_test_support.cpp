@@ -64,7 +64,9 @@ std::optional<std::wstring> Instance::stored(const wchar_t* key, const wchar_t* 
 
 Instance::Instance()
     : context{store,
-              [this] { return platform::ProgramIdentity{programFolder, instanceName}; },
+              [this] {
+                  return platform::ProgramIdentity{programFolder, instanceName};
+              },
               [this](const std::wstring& name) {
                   return probe ? probe(name) : platform::checkProcessRunning(name);
               },

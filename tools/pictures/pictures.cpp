@@ -33,7 +33,6 @@ const std::wstring kProgramFolder = kRoot + L"\\KOV-ALT";
 const std::wstring kInstance = L"WALLET-WATCH";
 const std::wstring kWatched = L"wallet-node.exe";
 
-
 bool exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -54,8 +53,8 @@ void photograph(const std::wstring& handshake, const char* name, HWND window, HW
     RECT r;
     ::GetWindowRect(window, &r);
     char line[128];
-    std::snprintf(line, sizeof line, "%s %ld %ld %ld %ld\n", name, r.left, r.top,
-                  r.right - r.left, r.bottom - r.top);
+    std::snprintf(line, sizeof line, "%s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left,
+                  r.bottom - r.top);
     const std::wstring temporary = handshake + L".tmp";
     if (FILE* f = _wfopen(temporary.c_str(), L"wb")) {
         std::fputs(line, f);
@@ -109,7 +108,9 @@ void fillStore(settings::SettingsStore& store) {
 void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
     const platform::InstanceContext context{
         store,
-        [] { return platform::ProgramIdentity{kProgramFolder, kInstance}; },
+        [] {
+            return platform::ProgramIdentity{kProgramFolder, kInstance};
+        },
         [](const std::wstring& name) { return platform::checkProcessRunning(name); },
         [](const std::wstring&) { return platform::Result{ERROR_CANCELLED}; },  // not for pictures
         [](HWND, const platform::FileDialogRequest&) { return std::optional<std::wstring>(); },
@@ -122,7 +123,8 @@ void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
     main.PROCESS_RUNNING_TIMER_Timer();
     photograph(handshake, "main", main.hwnd(), nullptr);
     // It stays on top of everything: out of the way of the others.
-    ::SetWindowPos(main.hwnd(), nullptr, 1000, 900, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::SetWindowPos(main.hwnd(), nullptr, 1000, 900, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
     // Monitoring ticked (from the store) and the alert scripts just written: the light green.
     instance::SettingsWindow settingsWindow(context, main);
@@ -237,6 +239,7 @@ int wmain(int argc, wchar_t** argv) {
         ::Sleep(100);
     if (madeRoot) ::RemoveDirectoryW(kRoot.c_str());
     if (exists(kProgramFolder) && madeFolder)
-        std::fprintf(stderr, "could not remove %ls: error %lu\n", kProgramFolder.c_str(), ::GetLastError());
+        std::fprintf(stderr, "could not remove %ls: error %lu\n", kProgramFolder.c_str(),
+                     ::GetLastError());
     return 0;
 }
