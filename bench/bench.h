@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -261,18 +262,6 @@ struct StripUnderTest {
     std::unique_ptr<monitor::MainWindow> window;
 };
 
-// ---- Resource counters (counters.cpp) ----------------------------------------------------------
-
-// Each says where its figure came from: under Wine GetProcessHandleCount and GetGuiResources
-// answer 0, and the counters fall back to what Wine keeps.
-struct Counter {
-    long long value = 0;
-    const char* source = "";
-};
-Counter handleCount();
-Counter gdiObjectCount();
-Counter userObjectCount();
-
 // A process's memory as any program may read it: GetProcessMemoryInfo (Wine keeps no
 // PrivateUsage, and gives as PagefileUsage the Linux process's anonymous resident memory), and
 // its committed memory from walking its address space with VirtualQueryEx, which Wine answers
@@ -285,6 +274,35 @@ struct Memory {
         return privateUsage > 0 ? privateUsage : own + writableImages;
     }
 };
-Memory memoryOf(HANDLE process);
+inline Memory memoryOf(HANDLE process) {
+    Memory m;
+    PROCESS_MEMORY_COUNTERS_EX c = {};
+    if (::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&c),
+                               sizeof(c))) {
+        m.privateUsage = static_cast<long long>(c.PrivateUsage);
+        m.pagefile = static_cast<long long>(c.PagefileUsage);
+        m.workingSet = static_cast<long long>(c.WorkingSetSize);
+    }
+    const DWORD writable =
+        PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    MEMORY_BASIC_INFORMATION region;
+    long long own = 0, images = 0;
+    for (auto* address = static_cast<BYTE*>(system.lpMinimumApplicationAddress);
+         address < system.lpMaximumApplicationAddress &&
+         ::VirtualQueryEx(process, address, &region, sizeof(region)) == sizeof(region);
+         address = static_cast<BYTE*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State != MEM_COMMIT) continue;
+        if (region.Type == MEM_PRIVATE) own += static_cast<long long>(region.RegionSize);
+        if (region.Type == MEM_IMAGE && (region.Protect & writable))
+            images += static_cast<long long>(region.RegionSize);
+    }
+    if (own > 0) {
+        m.own = own;
+        m.writableImages = images;
+    }
+    return m;
+}
 
 }  // namespace kovalt::bench

@@ -129,13 +129,10 @@ int wmain(int argc, wchar_t** argv) {
     } else {
         std::printf(
             "\nPrivate bytes here: this Wine answers 0 for PrivateUsage, so the figure judged is "
-            "its upper bound read region by region: committed memory of type MEM_PRIVATE "
-            "(heaps, stacks, the program's own allocations) plus every writable page of the "
-            "program and DLL images, counted as if each had been written (on Windows an image "
-            "page becomes private only when written). PagefileUsage is Wine's figure for the "
-            "Linux process's anonymous resident memory; it also holds the memory of the Linux "
-            "libraries Wine loads for its own implementation of the DLLs (see the notes below), "
-            "which a Windows process does not have.\n\n");
+            "its upper bound, read region by region: committed memory of type MEM_PRIVATE plus "
+            "every writable page of the program and DLL images, as if each had been written. "
+            "PagefileUsage is Wine's count of the Linux process's anonymous resident memory "
+            "(see the notes below).\n\n");
     }
     std::printf(
         "Target: private bytes at most 1.5 times the minimal program's, in every run: "
