@@ -88,35 +88,14 @@ BOOL CALLBACK countOwnTopLevel(HWND window, LPARAM counter) {
     return TRUE;
 }
 
-Counter handleCount() {
-    DWORD count = 0;
-    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0)
-        return {count, "GetProcessHandleCount"};
-    return {systemHandleCount(::GetCurrentProcessId()),
-            "handles of this process in NtQuerySystemInformation(SystemExtendedHandleInformation); "
-            "GetProcessHandleCount answers 0 under Wine"};
-}
-
-Counter gdiObjectCount() {
-    const DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-    if (count > 0) return {count, "GetGuiResources(GR_GDIOBJECTS)"};
-    return {gdiTableCount(),
-            "live entries of the process's GDI handle table (PEB GdiSharedHandleTable, stock "
-            "objects included); GetGuiResources answers 0 under Wine"};
-}
-
-Counter userObjectCount() {
-    const DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
-    if (count > 0) return {count, "GetGuiResources(GR_USEROBJECTS)"};
-    // The windows of this process: top-level ones, message-only ones and all their children.
+// The windows of this process: top-level ones, message-only ones and all their children.
+long long ownWindowCount() {
     long long windows = 0;
     ::EnumWindows(countOwnTopLevel, reinterpret_cast<LPARAM>(&windows));
     for (HWND w = ::FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
          w = ::FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr))
         countOwnTopLevel(w, reinterpret_cast<LPARAM>(&windows));
-    return {windows,
-            "windows of the process only (top-level, message-only and children); "
-            "GetGuiResources answers 0 under Wine and no other USER objects can be counted"};
+    return windows;
 }
 
 // The counters read, in the order of the tables; the committed memory is the upper bound of
@@ -131,10 +110,29 @@ struct Snapshot {
 };
 
 Snapshot takeSnapshot(int tick, double startMs) {
+    Snapshot s{tick, (nowMs() - startMs) / 60000.0};
+    const HANDLE self = ::GetCurrentProcess();
+    DWORD handles = 0;
+    const DWORD gdi = ::GetGuiResources(self, GR_GDIOBJECTS),
+                user = ::GetGuiResources(self, GR_USEROBJECTS);
+    s.counts[0] = ::GetProcessHandleCount(self, &handles) && handles > 0
+                      ? Counter{handles, "GetProcessHandleCount"}
+                      : Counter{systemHandleCount(::GetCurrentProcessId()),
+                                "handles of this process in NtQuerySystemInformation("
+                                "SystemExtendedHandleInformation); GetProcessHandleCount "
+                                "answers 0 under Wine"};
+    s.counts[1] = gdi > 0 ? Counter{gdi, "GetGuiResources(GR_GDIOBJECTS)"}
+                          : Counter{gdiTableCount(),
+                                    "live entries of the process's GDI handle table (PEB "
+                                    "GdiSharedHandleTable, stock objects included); "
+                                    "GetGuiResources answers 0 under Wine"};
+    s.counts[2] = user > 0 ? Counter{user, "GetGuiResources(GR_USEROBJECTS)"}
+                           : Counter{ownWindowCount(),
+                                     "windows of the process only (top-level, message-only and "
+                                     "children); GetGuiResources answers 0 under Wine and no "
+                                     "other USER objects can be counted"};
     // Memory last: the first handle count allocates the buffer it keeps.
-    Snapshot s{
-        tick, (nowMs() - startMs) / 60000.0, {handleCount(), gdiObjectCount(), userObjectCount()}};
-    const Memory m = memoryOf(::GetCurrentProcess());
+    const Memory m = memoryOf(self);
     s.counts[3] = m.privateUsage > 0
                       ? Counter{m.privateUsage, "PrivateUsage"}
                       : Counter{m.pagefile,
