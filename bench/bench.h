@@ -154,14 +154,14 @@ inline bool waitForProcess(const std::wstring& exeName, bool present = true) {
     return (toolhelpCount(exeName) > 0) == present;
 }
 
-// The watched process: the tests' sleeper, which waits until it is killed, copied to `folder`
-// as `name` if not there yet, started and seen in the process list; nothing when it did not.
+// The tests' sleeper, which waits until it is killed: the watched process, copied under the
+// name to watch. startWatched starts such a copy and waits until the process list shows it;
+// nothing when it did not start.
+inline std::wstring sleeper() {
+    return builtProgram(L"..\\tests\\win\\kovalt_test_sleeper.exe");
+}
 inline ProcessInfo startWatched(const std::wstring& folder, const std::wstring& name) {
-    const std::wstring path = folder + L"\\" + name;
-    if (!test::fileExists(path) &&
-        !copyPrograms({{builtProgram(L"..\\tests\\win\\kovalt_test_sleeper.exe"), path}}))
-        return {};
-    ProcessInfo p = startProcess(path, L"", CREATE_NO_WINDOW);
+    ProcessInfo p = startProcess(folder + L"\\" + name, L"", CREATE_NO_WINDOW);
     if (!running(p) || !waitForProcess(name)) stop(p);
     return p;
 }
@@ -204,6 +204,7 @@ struct StripUnderTest {
         services.probe = std::move(probe);
         window = std::make_unique<monitor::MainWindow>(std::move(services));
         test::makeFolder(folder / L"BATS");
+        copyPrograms({{sleeper(), folder / watchedName}});
         for (const wchar_t* kind : {L"STOPPED", L"RUNNING"})
             test::writeFile(
                 folder / (L"BATS\\" + instance.name + L"-PROCESS-" + kind + L"-EMAIL.bat"),

@@ -57,7 +57,8 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring name = L"KVBFOOT" + uniqueSuffix();
         const std::wstring watchedName = L"kvbench-foot-" + name + L".exe";
         ScratchInstance on(name, watchedName), off(name + L"OFF", watchedName, false);
-        if (!copyPrograms({{kovalt, folder / (on.name + L".exe")},
+        if (!copyPrograms({{sleeper(), folder / watchedName},
+                           {kovalt, folder / (on.name + L".exe")},
                            {kovalt, folder / (off.name + L".exe")},
                            {minimal, folder / L"minimal window.exe"}}))
             return 1;

@@ -64,7 +64,8 @@ int wmain(int argc, wchar_t** argv) {
     ScratchInstance instance(L"KVBLAT" + uniqueSuffix(), watchedName);
     const std::wstring bats = folder / L"BATS";
     test::makeFolder(bats);
-    if (!copyPrograms({{arg.kovalt(2), folder / (instance.name + L".exe")},
+    if (!copyPrograms({{sleeper(), folder / watchedName},
+                       {arg.kovalt(2), folder / (instance.name + L".exe")},
                        {builtProgram(L"kovalt_bench_stamp.exe"), bats + L"\\kvbench_stamp.exe"}}))
         return 1;
     // A script that runs the stamp program; the stamp file it appends to.

@@ -37,6 +37,7 @@ int wmain(int argc, wchar_t** argv) {
 
     ScratchFolder folder(L"kovalt bench probe");
     const std::wstring name = L"kvbench-probe-" + uniqueSuffix() + L".exe";
+    if (!copyPrograms({{sleeper(), folder / name}})) return 1;
     ProcessInfo watched = startWatched(folder.path(), name);
     if (!watched.process) return fail("the watched process did not start");
 
