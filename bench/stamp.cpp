@@ -7,47 +7,33 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
-#include <cwchar>
 
-namespace {
-DWORD parentProcessId() {
-    DWORD parent = 0;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
-         more = ::Process32NextW(snapshot, &entry))
-        if (entry.th32ProcessID == ::GetCurrentProcessId()) parent = entry.th32ParentProcessID;
-    ::CloseHandle(snapshot);
-    return parent;
-}
+#include "platform/win_handles.h"
 
-long long creationTime(DWORD processId) {
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) return 0;
-    FILETIME created, exited, kernel, user;
-    long long value = 0;
-    if (::GetProcessTimes(process, &created, &exited, &kernel, &user))
-        value = (static_cast<long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-    ::CloseHandle(process);
-    return value;
-}
-}  // namespace
+using kovalt::platform::UniqueHandle;
 
 int wmain(int argc, wchar_t** argv) {
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
     if (argc < 2) return 1;
-    const long long parentCreated = creationTime(parentProcessId());
+
+    const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {sizeof(entry)};
+    DWORD parent = 0;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry))
+        if (entry.th32ProcessID == ::GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+    const UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent));
+    FILETIME created = {}, exited, kernel, user;
+    if (process) ::GetProcessTimes(process.get(), &created, &exited, &kernel, &user);
+
     char line[64];
-    const int length =
-        std::snprintf(line, sizeof(line), "%lld %lld\r\n", now.QuadPart, parentCreated);
-    HANDLE file = ::CreateFileW(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 1;
+    const int length = std::snprintf(
+        line, sizeof(line), "%lld %lld\r\n", now.QuadPart,
+        (static_cast<long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime);
+    const UniqueHandle file(::CreateFileW(argv[1], FILE_APPEND_DATA,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                          0, nullptr));
     DWORD written = 0;
-    ::WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
-    ::CloseHandle(file);
-    return 0;
+    return ::WriteFile(file.get(), line, static_cast<DWORD>(length), &written, nullptr) ? 0 : 1;
 }

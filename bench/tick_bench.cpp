@@ -4,49 +4,29 @@
 // besides the probe, measured directly rather than as a difference of two larger figures.
 //
 //   kovalt_bench_tick [rounds = 300]
-#include <windows.h>
-#include <commctrl.h>
-
-#include <cstdio>
-#include <cwchar>
-#include <vector>
-
-#include "bench/bench_support.h"
-#include "bench/strip_under_test.h"
-#include "platform/process_query.h"
-#include "platform/win_handles.h"
+#include "bench/bench.h"
 
 using namespace kovalt;
 using namespace kovalt::bench;
 
-namespace {
-double percentOf(double part, double whole) { return 100.0 * part / whole; }
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
-    const int rounds = argc > 1 ? std::wcstol(argv[1], nullptr, 10) : 300;
-    platform::ComInit com;
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
-
+    const int rounds = Arguments{argc, argv}(1, 300);
     StripUnderTest real(L"tick", platform::checkProcessRunning);
     StripUnderTest standIn(L"tick-stand-in", [](const std::wstring&) {
-        return monitor::ProbeResult{monitor::ProbeOutcome::Found, 1, {}};
+        return platform::ProbeResult{platform::ProbeOutcome::Found, 1, {}};
     });
-    if (!real.startWatched() || !real.open() || !standIn.open()) {
-        std::fprintf(stderr, "the strips could not be set up\n");
-        return 1;
-    }
-    const std::wstring name = real.watchedName();
+    if (!real.startWatched() || !real.open() || !standIn.open())
+        return fail("the strips could not be set up");
+    auto probeOnce = [&] { platform::checkProcessRunning(real.watchedName); };
 
     // Warm-up, not counted: the first probes load WMI, the first ticks create the brushes and
     // the tooltip.
     for (int i = 0; i < 10; ++i) {
-        platform::checkProcessRunning(name);
-        real.tick();
-        real.paint();
-        standIn.tick();
-        standIn.paint();
+        probeOnce();
+        for (StripUnderTest* strip : {&real, &standIn}) {
+            strip->tick();
+            strip->paint();
+        }
     }
 
     std::vector<double> probeMs, tickMs, paintMs, differenceMs, standInTickMs, standInPaintMs;
@@ -56,74 +36,62 @@ int wmain(int argc, wchar_t** argv) {
         double probeTime = 0, tickTime = 0;
         for (int side = 0; side < 2; ++side) {
             if ((side == 0) == (i % 2 == 0)) {
-                const double t = nowMs();
-                platform::checkProcessRunning(name);
-                probeTime = nowMs() - t;
+                probeTime = timed(probeOnce);
             } else {
-                double t = nowMs();
-                real.tick();
-                tickTime = nowMs() - t;
-                t = nowMs();
-                real.paint();
-                paintMs.push_back(nowMs() - t);
-                if (real.runLightText() != L"RUNNING") ++wrongLooks;
+                tickTime = timed([&] { real.tick(); });
+                paintMs.push_back(timed([&] { real.paint(); }));
+                wrongLooks += real.runLightText() != L"RUNNING";
             }
         }
         probeMs.push_back(probeTime);
         tickMs.push_back(tickTime);
         differenceMs.push_back(tickTime - probeTime);
-
-        double t = nowMs();
-        standIn.tick();
-        standInTickMs.push_back(nowMs() - t);
-        t = nowMs();
-        standIn.paint();
-        standInPaintMs.push_back(nowMs() - t);
+        standInTickMs.push_back(timed([&] { standIn.tick(); }));
+        standInPaintMs.push_back(timed([&] { standIn.paint(); }));
     }
 
-    const Stats probe = statsOf(probeMs), tick = statsOf(tickMs), paint = statsOf(paintMs),
-                difference = statsOf(differenceMs), rest = statsOf(standInTickMs),
+    const Stats probe = statsOf(probeMs), tick = statsOf(tickMs), rest = statsOf(standInTickMs),
                 restPaint = statsOf(standInPaintMs);
-    const double byMedians = percentOf(tick.median - probe.median, probe.median);
-    const double byPairs = percentOf(difference.median, probe.median);
-    const double byStandIn = percentOf(rest.median, probe.median);
-    const double byStandInWithPaint = percentOf(rest.median + restPaint.median, probe.median);
+    auto percentOfProbe = [&](double part) { return 100.0 * part / probe.median; };
+    const double byMedians = percentOfProbe(tick.median - probe.median);
+    const double byStandIn = percentOfProbe(rest.median);
     const bool met = byMedians < 5.0 && byStandIn < 5.0;
 
     std::printf("## 2. Tick overhead\n\n");
-    std::printf("A real strip (`MainWindow`, scratch registry key, watched process running) and "
-                "`PROCESS_RUNNING_TIMER_Timer()` called directly; its own timers are kept from "
-                "firing. The probe alone and the tick alternate which goes first, %d rounds after "
-                "10 warm-up rounds. \"Paint\" is the repaint the tick causes, forced right after "
-                "it (`RedrawWindow(RDW_UPDATENOW | RDW_ALLCHILDREN)`), timed separately.\n\n",
-                rounds);
-    std::printf("| What | Median | Min | Max | n |\n|---|---:|---:|---:|---:|\n");
-    auto row = [](const char* what, const Stats& s) {
-        std::printf("| %s | %s ms | %s ms | %s ms | %zu |\n", what, fixed(s.median).c_str(),
-                    fixed(s.min).c_str(), fixed(s.max).c_str(), s.count);
-    };
-    row("probe alone (`checkProcessRunning`)", probe);
-    row("whole tick (`PROCESS_RUNNING_TIMER_Timer()`, real probe)", tick);
-    row("tick minus probe, same round", difference);
-    row("repaint after the real tick", paint);
-    row("tick with a stand-in probe (everything but the probe)", rest);
-    row("repaint after the stand-in tick", restPaint);
-    std::printf("\n");
-    std::printf("- tick over probe, medians: **%+.2f %%**\n", byMedians);
-    std::printf("- tick minus probe per round, median, over the probe median: %+.2f %%\n", byPairs);
-    std::printf("- the tick without its probe (stand-in) over the probe median: **%.2f %%** "
-                "(%.2f %% with its repaint)\n",
-                byStandIn, byStandInWithPaint);
+    std::printf(
+        "A real strip (`MainWindow`, scratch registry key, watched process running) and "
+        "`PROCESS_RUNNING_TIMER_Timer()` called directly; its own timers are kept from "
+        "firing. The probe alone and the tick alternate which goes first, %d rounds after "
+        "10 warm-up rounds. \"Paint\" is the repaint the tick causes, forced right after "
+        "it (`RedrawWindow(RDW_UPDATENOW | RDW_ALLCHILDREN)`), timed separately.\n\n",
+        rounds);
+    printTimes("What", "n",
+               {{"probe alone (`checkProcessRunning`)", probe},
+                {"whole tick (`PROCESS_RUNNING_TIMER_Timer()`, real probe)", tick},
+                {"tick minus probe, same round", statsOf(differenceMs)},
+                {"repaint after the real tick", statsOf(paintMs)},
+                {"tick with a stand-in probe (everything but the probe)", rest},
+                {"repaint after the stand-in tick", restPaint}},
+               3);
+    std::printf("\n- tick over probe, medians: **%+.2f %%**\n", byMedians);
+    std::printf("- tick minus probe per round, median, over the probe median: %+.2f %%\n",
+                percentOfProbe(statsOf(differenceMs).median));
+    std::printf(
+        "- the tick without its probe (stand-in) over the probe median: **%.2f %%** "
+        "(%.2f %% with its repaint)\n",
+        byStandIn, percentOfProbe(rest.median + restPaint.median));
     std::printf("- run light read RUNNING after every real tick: %s\n\n",
                 wrongLooks ? "no" : "yes");
-    std::printf("Target: the tick adds under 5 %% to the probe: **%s** (judged on the first and "
-                "third figure).\n\n",
-                met ? "met" : "missed");
+    std::printf(
+        "Target: the tick adds under 5 %% to the probe: **%s** (judged on the first and "
+        "third figure).\n\n",
+        met ? "met" : "missed");
 
-    std::printf("@summary | 2. Tick overhead | tick %s ms vs probe %s ms (medians): %+.2f %%; "
-                "tick work without the probe %.2f %% of the probe (%.2f %% with repaint) | "
-                "< 5 %% | %s |\n",
-                fixed(tick.median).c_str(), fixed(probe.median).c_str(), byMedians, byStandIn,
-                byStandInWithPaint, met ? "met" : "missed");
+    std::printf(
+        "@summary | 2. Tick overhead | tick %.3f ms vs probe %.3f ms (medians): %+.2f %%; "
+        "tick work without the probe %.2f %% of the probe (%.2f %% with repaint) | "
+        "< 5 %% | %s |\n",
+        tick.median, probe.median, byMedians, byStandIn,
+        percentOfProbe(rest.median + restPaint.median), met ? "met" : "missed");
     return wrongLooks ? 2 : 0;
 }

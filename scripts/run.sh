@@ -17,7 +17,9 @@ source scripts/wine-session.sh
 wine_session_start "$root/build/scratch/wineprefix"
 
 if [ "${1:-}" != "--plain" ]; then
-  exec /usr/bin/python3 tools/demo.py build/windows/kovalt.exe \
+  export PYTHONPATH="$root/tests/e2e${PYTHONPATH:+:$PYTHONPATH}"  # the harness of the e2e tests
+  # Not exec: the session's exit trap then stops Wine and the virtual display afterwards.
+  /usr/bin/python3 tools/demo.py build/windows/kovalt.exe \
     build/windows/tests/win/kovalt_test_sleeper.exe build/windows/tests/e2e/kovalt_test_driver.exe \
     "$root/build/scratch/KOV-ALT demo"
   exit

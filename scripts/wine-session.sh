@@ -1,9 +1,16 @@
 # Sourced by the run and test commands: a virtual display when there is none, and a Wine
 # prefix, ready and kept up between programs.
-# Call wine_session_start PREFIX; wine_session_stop runs on exit.
+# Call wine_session_start PREFIX; wine_session_stop runs on exit. Everything started from the
+# session, the Python harness of the end-to-end tests too, runs with the environment it sets.
+
+# The Wine environment every Windows program here runs in (tools/wine-run.sh uses it too): the
+# prefix, Wine's own messages off unless asked for, and no Mono or Gecko install prompts.
+wine_env() {
+  export WINEPREFIX=$1 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree=;mshtml="
+}
 
 wine_session_start() {
-  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+  wine_env "$1"
   if [ -z "${DISPLAY:-}" ]; then
     local n
     for n in $(seq 90 120); do

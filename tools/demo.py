@@ -2,13 +2,14 @@
 sample process with its settings given through the registry and confirmed in its windows, the
 process stopped and started again, and the two alert e-mails printed as they were received.
 
-Run by scripts/run.sh, which builds the programs and prepares Wine; the arguments are the
-build tree's kovalt.exe, a sample program to watch, and the button-pressing helper."""
+Run by scripts/run.sh, which builds the programs, prepares Wine and puts tests/e2e, where the
+harness of the end-to-end tests lives, on PYTHONPATH; the arguments are the build tree's
+kovalt.exe, a sample program to watch, the button-pressing helper and a scratch folder."""
 import shutil
 import sys
 from pathlib import Path
 
-from kovalt_harness import MailServer, Program, Wine, install_mailer, wait_for
+from harness import MailServer, Program, Wine, install_mailer, wait_for
 
 
 def show(message) -> None:

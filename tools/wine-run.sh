@@ -3,9 +3,9 @@
 # Wine's helper processes inherit the output of the first wine command and outlive it, so the
 # program's output goes through a file: a pipe to the caller would never reach its end.
 set -u
-prefix=$1
+source "$(dirname "$0")/../scripts/wine-session.sh"
+wine_env "$1"
 shift
-export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree=;mshtml="
 if [ -z "${DISPLAY:-}" ]; then
   echo "wine-run.sh: no DISPLAY; run under Xvfb (the test command starts one)" >&2
   exit 2

@@ -1,14 +1,13 @@
 """Fixtures for running the built program under Wine as a user would."""
 import os
 import shutil
-import sys
 import uuid
 from pathlib import Path
 
 import pytest
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
-from kovalt_harness import MailServer, Program, Wine  # noqa: E402
+# pytest puts this folder (it has no __init__.py) on the import path for its conftest.
+from harness import MailServer, Program, Wine
 
 
 def built(name: str) -> Path:

@@ -3,7 +3,7 @@ windows mails a stop and a start of the program it watches through the real mail
 server on loopback, while a second instance in the same folder stays quiet."""
 import subprocess
 
-from kovalt_harness import SETTINGS_KEY, install_mailer, wait_for, wine_env
+from harness import SETTINGS_KEY, install_mailer, wait_for
 
 
 def section(wine, instance):
@@ -11,7 +11,7 @@ def section(wine, instance):
     path = wine.log_dir / f"{instance}.reg.txt"
     with open(path, "wb") as out:
         subprocess.run(["wine", "reg", "query", rf"{SETTINGS_KEY}\{instance}"], stdout=out, timeout=60,
-                       stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, env=wine_env())
+                       stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
     return path.read_text(errors="replace")
 
 

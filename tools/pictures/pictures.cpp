@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "about/about_window.h"
@@ -69,40 +70,43 @@ void photograph(const std::wstring& handshake, const char* name, HWND window, HW
 
 void click(ui::Window& w, int id) { ::SendMessageW(w.control(id), BM_CLICK, 0, 0); }
 
-void seed(settings::SettingsStore& store, const std::wstring& section,
-          std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> values) {
-    for (const auto& [key, value] : values) store.save(L"KOVALT", section, key, value);
-}
-
+// The sample values, saved through the settings key table: the instance's own, then its mailer
+// fields and the shared ones, in the table's order.
 void fillStore(settings::SettingsStore& store) {
-    seed(store, kInstance,
-         {{L"RUNNER_NAME_TEXTBOX", L"Wallet node"},
-          {L"PROCESS_NAME_TEXTBOX", kWatched.c_str()},
-          {L"ENABLED_TICKBOX", L"1"},
-          {L"AlwaysOnTop_TICKBOX", L"1"},
-          {L"SE_HOME_TEXTBOX", L"C:\\TALVERO-ROOT\\SendEmail"},
-          {L"SMTP_SERVER_ADDRESS_PORT_TEXTBOX", L"smtp.example.org:587"},
-          {L"SMTP_USERNAME_TEXTBOX", L"alerts"},
-          {L"SMTP_PASSWORD_TEXTBOX", L"n0de-Watch!"},
-          {L"SEND_FROM_ADDRESS_TEXTBOX", L"watchdog@example.org"},
-          {L"SEND_TO_ADDRESS_TEXTBOX", L"owner@example.org"},
-          {L"SEND_CC_ADDRESS_TEXTBOX", L"night-shift@example.org"},
-          {L"SEND_BCC_ADDRESS_TEXTBOX", L""},
-          {L"TLS_NO_TICKBOX", L"0"},
-          {L"TLS_YES_TICKBOX", L"0"},
-          {L"TLS_AUTO_TICKBOX", L"1"}});
-    seed(store, L"KOV-ALT-SHARED-EMAIL-SETTINGS",
-         {{L"SE_HOME_TEXTBOX", L"C:\\TALVERO-ROOT\\SendEmail"},
-          {L"SMTP_SERVER_ADDRESS_PORT_TEXTBOX", L"smtp.example.org:465"},
-          {L"SMTP_USERNAME_TEXTBOX", L"watchdog"},
-          {L"SMTP_PASSWORD_TEXTBOX", L"shared-Secret9"},
-          {L"SEND_FROM_ADDRESS_TEXTBOX", L"watchdog@example.org"},
-          {L"SEND_TO_ADDRESS_TEXTBOX", L"team@example.org"},
-          {L"SEND_CC_ADDRESS_TEXTBOX", L""},
-          {L"SEND_BCC_ADDRESS_TEXTBOX", L"archive@example.org"},
-          {L"TLS_NO_TICKBOX", L"0"},
-          {L"TLS_YES_TICKBOX", L"1"},
-          {L"TLS_AUTO_TICKBOX", L"0"}});
+    namespace keys = settings::keys;
+    const settings::InstanceSettings instance(store, kInstance);
+    instance.save(keys::RUNNER_NAME_TEXTBOX, L"Wallet node");
+    instance.save(keys::PROCESS_NAME_TEXTBOX, kWatched);
+    instance.save(keys::ENABLED_TICKBOX, L"1");
+    instance.save(keys::AlwaysOnTop_TICKBOX, L"1");
+    const wchar_t* own[] = {L"C:\\TALVERO-ROOT\\SendEmail",
+                            L"smtp.example.org:587",
+                            L"alerts",
+                            L"n0de-Watch!",
+                            L"watchdog@example.org",
+                            L"owner@example.org",
+                            L"night-shift@example.org",
+                            L"",
+                            L"0",
+                            L"0",
+                            L"1"};
+    const wchar_t* shared[] = {L"C:\\TALVERO-ROOT\\SendEmail",
+                               L"smtp.example.org:465",
+                               L"watchdog",
+                               L"shared-Secret9",
+                               L"watchdog@example.org",
+                               L"team@example.org",
+                               L"",
+                               L"archive@example.org",
+                               L"0",
+                               L"1",
+                               L"0"};
+    static_assert(std::size(own) == keys::kInstanceEmailFields.size());
+    static_assert(std::size(shared) == keys::kSharedEmailFields.size());
+    for (size_t i = 0; i < std::size(own); ++i) {
+        instance.save(keys::kInstanceEmailFields[i], own[i]);
+        instance.save(keys::kSharedEmailFields[i], shared[i]);
+    }
 }
 
 void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
@@ -230,7 +234,7 @@ int wmain(int argc, wchar_t** argv) {
 
     ::TerminateProcess(process.process.get(), 0);
     ::WaitForSingleObject(process.process.get(), 10000);
-    process = {};
+    process = {};  // its handles closed, so its file can go
     // The ended process's file may stay in use for a moment.
     for (int i = 0; i < 50 && exists(watched); ++i) {
         if (!::DeleteFileW(watched.c_str())) ::Sleep(100);

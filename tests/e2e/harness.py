@@ -1,8 +1,8 @@
 """Runs the built program under Wine as a user would, for the end-to-end tests and the demo:
 a renamed copy in a program folder, settings given through the registry, buttons pressed
 through its windows, helper processes started and killed, and an SMTP server on loopback that
-keeps the messages it receives."""
-import os
+keeps the messages it receives. Wine runs with the environment it is given: the session of
+scripts/wine-session.sh (prefix, debug channels, DLL overrides, display)."""
 import shutil
 import socket
 import subprocess
@@ -13,19 +13,11 @@ from email.header import decode_header, make_header
 from pathlib import Path
 
 SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\KOVALT"
-SOURCE = Path(__file__).resolve().parent.parent
 
 # Window classes and the ids of the controls used from outside.
 MAIN, TLV_BUTTON, RUN_LIGHT = "KOVALT_MAIN", 101, 103
 SETTINGS, CREATE_FOLDERS, EMAIL_SETTINGS, SETTINGS_OK = "KOVALT_SETTINGS", 212, 218, 219
 EMAIL_MAIN, EMAIL_OK = "KOVALT_EMAIL_MAIN_SETTINGS", 301
-
-
-def wine_env():
-    env = dict(os.environ)
-    env.setdefault("WINEDEBUG", "-all")
-    env["WINEDLLOVERRIDES"] = "mscoree=;mshtml="
-    return env
 
 
 class Wine:
@@ -40,14 +32,14 @@ class Wine:
     def start(self, exe: Path, *args: str) -> subprocess.Popen:
         log = open(self.log_dir / f"{exe.name}.{len(self.started)}.log", "wb")
         proc = subprocess.Popen(["wine", str(exe), *args], stdout=log, stderr=subprocess.STDOUT,
-                                stdin=subprocess.DEVNULL, env=wine_env(), cwd=exe.parent)
+                                stdin=subprocess.DEVNULL, cwd=exe.parent)
         self.started.append(proc)
         return proc
 
     def run(self, *args: str, timeout: float = 60) -> int:
         with open(self.log_dir / "wine-run.log", "ab") as log:
             return subprocess.run(["wine", *args], stdout=log, stderr=subprocess.STDOUT,
-                                  stdin=subprocess.DEVNULL, env=wine_env(),
+                                  stdin=subprocess.DEVNULL,
                                   timeout=timeout).returncode
 
     def drive(self, *args: str) -> None:
@@ -64,7 +56,7 @@ class Wine:
 
     def windows_path(self, path: Path) -> str:
         out = subprocess.run(["winepath", "-w", str(path)], capture_output=True, text=True,
-                             env=wine_env(), timeout=60, stdin=subprocess.DEVNULL)
+                             timeout=60, stdin=subprocess.DEVNULL)
         return out.stdout.strip()
 
     def set_setting(self, section: str, key: str, value: str) -> None:
@@ -130,7 +122,7 @@ def install_mailer(home: Path) -> None:
     """A mailer home folder whose SendEmail.exe runs Debian's sendemail."""
     home.mkdir(parents=True, exist_ok=True)
     target = home / "SendEmail.exe"
-    shutil.copy(SOURCE / "tests" / "e2e" / "SendEmail.exe.sh", target)
+    shutil.copy(Path(__file__).with_name("SendEmail.exe.sh"), target)
     target.chmod(0o755)
 
 

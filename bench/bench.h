@@ -1,0 +1,311 @@
+// What the benchmark programs share. Each prints its section of BENCHMARKS.md as Markdown on
+// standard output; a line that begins with "@summary " is its row of the overview table.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "monitor/main_window.h"
+#include "platform/files.h"
+#include "platform/process_query.h"
+#include "platform/program_identity.h"
+#include "platform/registry_store.h"
+#include "app/resource.h"
+#include "platform/instance_context.h"
+#include "platform/win_handles.h"
+#include "tests/support/scratch.h"
+
+namespace kovalt::bench {
+
+using platform::ProcessInfo;
+using platform::UniqueHandle;
+using test::readFile;
+using test::ScratchFolder;
+using test::uniqueSuffix;
+
+// A program built beside the benchmarks, by its path relative to theirs.
+inline std::wstring builtProgram(const std::wstring& relative) {
+    return platform::currentProgram().folder + L"\\" + relative;
+}
+
+// The command line: numbers by position, and the program measured.
+struct Arguments {
+    int argc;
+    wchar_t** argv;
+    double operator()(int i, double fallback) const {
+        return argc > i ? std::wcstod(argv[i], nullptr) : fallback;
+    }
+    std::wstring kovalt(int i) const {
+        return argc > i ? argv[i] : builtProgram(L"..\\kovalt.exe");
+    }
+};
+
+// Says on standard error why the benchmark cannot go on; its exit code.
+inline int fail(const char* why) {
+    std::fprintf(stderr, "%s\n", why);
+    return 1;
+}
+
+// Text for a script, in the ANSI code page in which cmd.exe reads it.
+inline std::string ansi(const std::wstring& text) {
+    return platform::toAnsi(text).value_or("?");
+}
+
+// QueryPerformanceCounter: the same counter in every process of the machine.
+inline long long counterNow() {
+    LARGE_INTEGER v;
+    ::QueryPerformanceCounter(&v);
+    return v.QuadPart;
+}
+inline double countsToMs(long long counts) {
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart) ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(counts) / static_cast<double>(frequency.QuadPart);
+}
+inline double nowMs() {
+    return countsToMs(counterNow());
+}
+template <typename Fn>
+double timed(Fn&& call) {
+    const double start = nowMs();
+    call();
+    return nowMs() - start;
+}
+
+struct Stats {
+    size_t count = 0;
+    double median = 0, min = 0, max = 0;
+};
+inline Stats statsOf(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    if (n == 0) return {};
+    return {n, n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
+}
+
+// A table of times, "| <first> | Median | Min | Max | <last> |", a row for each entry.
+inline void printTimes(const char* first, const char* last,
+                       std::initializer_list<std::pair<const char*, Stats>> rows, int decimals) {
+    std::printf("| %s | Median | Min | Max | %s |\n|---|---:|---:|---:|---:|\n", first, last);
+    for (const auto& [what, s] : rows)
+        std::printf("| %s | %.*f ms | %.*f ms | %.*f ms | %zu |\n", what, decimals, s.median,
+                    decimals, s.min, decimals, s.max, s.count);
+}
+
+// Copies each program to its place; false, said on standard error, when one fails.
+inline bool copyPrograms(std::initializer_list<std::pair<std::wstring, std::wstring>> copies) {
+    for (const auto& [from, to] : copies) {
+        if (::CopyFileW(from.c_str(), to.c_str(), FALSE)) continue;
+        std::fprintf(stderr, "cannot copy %ls to %ls: error %lu\n", from.c_str(), to.c_str(),
+                     ::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+// CreateProcess of `exe` in its own folder, `arguments` after its quoted path, its standard
+// output and error to `output` when given; nothing, said on standard error, when it fails.
+inline ProcessInfo startProcess(const std::wstring& exe, const std::wstring& arguments = L"",
+                                DWORD flags = 0, HANDLE output = nullptr) {
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup = {sizeof(startup)};
+    startup.dwFlags = output ? STARTF_USESTDHANDLES : 0;
+    startup.hStdOutput = startup.hStdError = output;
+    PROCESS_INFORMATION raw = {};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, output != nullptr,
+                          flags, nullptr, platform::identityFromPath(exe).folder.c_str(), &startup,
+                          &raw)) {
+        std::fprintf(stderr, "cannot start %ls: error %lu\n", exe.c_str(), ::GetLastError());
+        return {};
+    }
+    return {UniqueHandle(raw.hProcess), UniqueHandle(raw.hThread), raw.dwProcessId};
+}
+inline bool running(const ProcessInfo& p) {
+    return p.process && ::WaitForSingleObject(p.process.get(), 0) == WAIT_TIMEOUT;
+}
+inline void stop(ProcessInfo& p) {  // TerminateProcess, and waits until it has ended
+    if (p.process && ::TerminateProcess(p.process.get(), 0))
+        ::WaitForSingleObject(p.process.get(), 10000);
+    p = {};
+}
+
+// Processes of that executable name in a Toolhelp snapshot, case ignored.
+inline unsigned toolhelpCount(const std::wstring& exeName) {
+    const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {sizeof(entry)};
+    unsigned count = 0;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry))
+        count +=
+            ::CompareStringOrdinal(entry.szExeFile, -1, exeName.c_str(), -1, TRUE) == CSTR_EQUAL;
+    return count;
+}
+inline bool waitForProcess(const std::wstring& exeName, bool present = true) {
+    const ULONGLONG end = ::GetTickCount64() + 10000;
+    while ((toolhelpCount(exeName) > 0) != present && ::GetTickCount64() < end) ::Sleep(20);
+    return (toolhelpCount(exeName) > 0) == present;
+}
+
+// The tests' sleeper, which waits until it is killed: the watched process, copied under the
+// name to watch. startWatched starts such a copy and waits until the process list shows it;
+// nothing when it did not start.
+inline std::wstring sleeper() {
+    return builtProgram(L"..\\tests\\win\\kovalt_test_sleeper.exe");
+}
+inline ProcessInfo startWatched(const std::wstring& folder, const std::wstring& name) {
+    ProcessInfo p = startProcess(folder + L"\\" + name, L"", CREATE_NO_WINDOW);
+    if (!running(p) || !waitForProcess(name)) stop(p);
+    return p;
+}
+
+// An instance's settings section under the program's real settings root, where a copy of
+// kovalt.exe named after it reads them: watching `watched`, monitoring on or off, not always on
+// top. Removed with all it holds at the end.
+struct ScratchInstance {
+    ScratchInstance(std::wstring instanceName, const std::wstring& watched, bool monitoring = true)
+        : name(std::move(instanceName)) {
+        section.save(settings::keys::PROCESS_NAME_TEXTBOX, watched);
+        section.save(settings::keys::ENABLED_TICKBOX, monitoring ? L"1" : L"0");
+        section.save(settings::keys::AlwaysOnTop_TICKBOX, L"0");
+    }
+    ~ScratchInstance() {
+        const std::wstring key =
+            store.root() + L"\\" + std::wstring(settings::kMainApp) + L"\\" + name;
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());  // leaves the key itself
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+    }
+    const std::wstring name;
+    platform::RegistryStore store;
+    const settings::InstanceSettings section{store, name};
+};
+
+// The real strip (MainWindow) in this process: a scratch instance and program folder whose BATS
+// scripts each append a line to a file of their own, watching a copy of the sleeper. Its timers
+// never fire; the benchmark runs the handler of the one that is on itself.
+struct StripUnderTest {
+    StripUnderTest(const std::wstring& label, decltype(platform::InstanceContext::probe) probe)
+        : folder(L"kovalt bench " + label),
+          watchedName(L"kvbench-" + label + L"-" + uniqueSuffix() + L".exe"),
+          instance(L"KVBENCH-" + label + L"-" + uniqueSuffix(), watchedName),
+          context(platform::realContext(instance.store, {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER})) {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+        ::InitCommonControlsEx(&controls);
+        context.identity = [this] {
+            return platform::ProgramIdentity{folder.path(), instance.name};
+        };
+        context.probe = std::move(probe);
+        window = std::make_unique<monitor::MainWindow>(context);
+        test::makeFolder(folder / L"BATS");
+        copyPrograms({{sleeper(), folder / watchedName}});
+        for (const wchar_t* kind : {L"STOPPED", L"RUNNING"})
+            test::writeFile(
+                folder / (L"BATS\\" + instance.name + L"-PROCESS-" + kind + L"-EMAIL.bat"),
+                "@echo " + ansi(kind) + ">>\"%~dp0" + ansi(kind) + ".txt\"\r\n");
+    }
+    ~StripUnderTest() { stop(watched); }
+
+    bool open() {
+        const bool opened = window->open().ok();
+        pumpExceptTimers();
+        return opened;
+    }
+    bool startWatched() {
+        watched = bench::startWatched(folder.path(), watchedName);
+        return running(watched);
+    }
+    void stopWatched() {
+        stop(watched);
+        waitForProcess(watchedName, false);
+    }
+    // One monitor tick, as the message of the timer that is on would run it.
+    void tick() {
+        if (window->processStoppedTimer().enabled())
+            window->PROCESS_STOPPED_TIMER_Timer();
+        else
+            window->PROCESS_RUNNING_TIMER_Timer();
+    }
+    // The repaint the tick causes, as the message loop would make it next.
+    void paint() {
+        ::RedrawWindow(window->hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        pumpExceptTimers();
+    }
+    std::wstring runLightText() const {
+        wchar_t text[64] = {};
+        return {text, static_cast<size_t>(::GetWindowTextW(window->runLight(), text, 64))};
+    }
+    // Lines the STOPPED or RUNNING script has written so far.
+    int scriptRuns(const wchar_t* kind) const {
+        const std::string text = readFile(folder / (L"BATS\\" + std::wstring(kind) + L".txt"));
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    }
+    static void pumpExceptTimers() {  // this thread's queued messages but WM_TIMER
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+               ::PeekMessageW(&msg, nullptr, WM_TIMER + 1, 0xFFFFFFFF, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+
+    platform::ComInit com;  // for the probe, which needs COM on the calling thread
+    ScratchFolder folder;
+    const std::wstring watchedName;
+    ScratchInstance instance;
+    platform::InstanceContext context;  // the strip holds on to it
+    ProcessInfo watched;
+    std::unique_ptr<monitor::MainWindow> window;
+};
+
+// A process's memory as any program may read it: GetProcessMemoryInfo (Wine keeps no
+// PrivateUsage, and gives as PagefileUsage the Linux process's anonymous resident memory), and
+// its committed memory from walking its address space with VirtualQueryEx, which Wine answers
+// as Windows does: its own (MEM_PRIVATE), and the writable pages of the images mapped into it,
+// which on Windows become private only when written. -1 for what could not be read.
+struct Memory {
+    long long privateUsage = -1, pagefile = -1, workingSet = -1, own = -1, writableImages = -1;
+    // PrivateUsage where the system keeps it, else its upper bound: own and writable images.
+    long long privateBytes() const {
+        return privateUsage > 0 ? privateUsage : own + writableImages;
+    }
+};
+inline Memory memoryOf(HANDLE process) {
+    Memory m;
+    PROCESS_MEMORY_COUNTERS_EX c = {};
+    if (::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&c),
+                               sizeof(c))) {
+        m.privateUsage = static_cast<long long>(c.PrivateUsage);
+        m.pagefile = static_cast<long long>(c.PagefileUsage);
+        m.workingSet = static_cast<long long>(c.WorkingSetSize);
+    }
+    const DWORD writable =
+        PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    MEMORY_BASIC_INFORMATION region;
+    long long own = 0, images = 0;
+    for (auto* address = static_cast<BYTE*>(system.lpMinimumApplicationAddress);
+         address < system.lpMaximumApplicationAddress &&
+         ::VirtualQueryEx(process, address, &region, sizeof(region)) == sizeof(region);
+         address = static_cast<BYTE*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State != MEM_COMMIT) continue;
+        if (region.Type == MEM_PRIVATE) own += static_cast<long long>(region.RegionSize);
+        if (region.Type == MEM_IMAGE && (region.Protect & writable))
+            images += static_cast<long long>(region.RegionSize);
+    }
+    if (own > 0) {
+        m.own = own;
+        m.writableImages = images;
+    }
+    return m;
+}
+
+}  // namespace kovalt::bench
