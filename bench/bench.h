@@ -56,9 +56,7 @@ inline int fail(const char* why) {
 }
 
 // Text for a script, in the ANSI code page in which cmd.exe reads it.
-inline std::string ansi(const std::wstring& text) {
-    return platform::toAnsi(text).value_or("?");
-}
+inline std::string ansi(const std::wstring& text) { return platform::toAnsi(text).value_or("?"); }
 
 // QueryPerformanceCounter: the same counter in every process of the machine.
 inline long long counterNow() {
@@ -71,9 +69,7 @@ inline double countsToMs(long long counts) {
     if (!frequency.QuadPart) ::QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(counts) / static_cast<double>(frequency.QuadPart);
 }
-inline double nowMs() {
-    return countsToMs(counterNow());
-}
+inline double nowMs() { return countsToMs(counterNow()); }
 template <typename Fn>
 double timed(Fn&& call) {
     const double start = nowMs();
@@ -158,9 +154,7 @@ inline bool waitForProcess(const std::wstring& exeName, bool present = true) {
 // The tests' sleeper, which waits until it is killed: the watched process, copied under the
 // name to watch. startWatched starts such a copy and waits until the process list shows it;
 // nothing when it did not start.
-inline std::wstring sleeper() {
-    return builtProgram(L"..\\tests\\win\\kovalt_test_sleeper.exe");
-}
+inline std::wstring sleeper() { return builtProgram(L"..\\tests\\win\\kovalt_test_sleeper.exe"); }
 inline ProcessInfo startWatched(const std::wstring& folder, const std::wstring& name) {
     ProcessInfo p = startProcess(folder + L"\\" + name, L"", CREATE_NO_WINDOW);
     if (!running(p) || !waitForProcess(name)) stop(p);
