@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ googletest                   # native build and unit tests
+  cmake ninja-build g++ googletest clang-format      # native build, unit tests, the code's layout
   clang libclang-rt-14-dev                           # the fuzz targets (libFuzzer)
   mingw-w64 g++-mingw-w64-x86-64-posix               # the Windows build
   wine wine64 fonts-wine xvfb xauth imagemagick      # running it: Wine and its own fonts (only

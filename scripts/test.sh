@@ -33,6 +33,17 @@ count() {  # adds up CTest's "N tests failed out of M"
 }
 
 log=$(mktemp -d)
+echo "== the code's layout (clang-format)"
+# One check: every C++ file as .clang-format describes it.
+unlaid=$(git ls-files '*.cpp' '*.h' | while read -r f; do
+  clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || echo "$f"; done)
+if [ -z "$unlaid" ]; then
+  echo "every C++ file is laid out as .clang-format describes"
+  passed=$((passed + 1))
+else
+  echo "not as .clang-format describes (clang-format -i FILE mends it):" $unlaid
+  failed=$((failed + 1))
+fi
 echo "== unit tests (native)"
 ctest --preset native -j2 2>&1 | tee "$log/native.txt"
 count "$log/native.txt"
