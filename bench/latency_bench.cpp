@@ -85,7 +85,8 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> chainCreatedMs, chainMs;
     for (int i = 0; i < 11; ++i) {
         const Moment before = now();
-        if (!platform::startBatchHidden(bats + L"\\CHAIN.bat").ok()) return 1;
+        platform::StartedScript started;
+        if (!platform::startBatchHidden(bats + L"\\CHAIN.bat", started).ok()) return 1;
         const Moment stamp = waitForStamp(chain, i);
         if (stamp.counter < 0) return fail("the script started here left no stamp");
         if (i == 0) continue;

@@ -1,5 +1,7 @@
 #include "email/command_line.h"
 
+#include "monitor/alert_paths.h"
+
 #include <cstdio>
 #include <string_view>
 
@@ -60,7 +62,7 @@ std::wstring composeLine(const MailFields& f, const LineContext& c, monitor::Ale
     line += L" -xu " + quoted(f.user);
     line += L" -xp " + quoted(f.password);
     line += L" -o reply-to=" + unquoted(f.from);
-    line += L" -l " + quoted(c.programFolder + L"\\LOGS\\" + c.instanceName + L"-SEND-EMAIL.LOG");
+    line += L" -l " + quoted(monitor::mailerLogPath(c.programFolder, c.instanceName));
     line += L" -o tls=" + unquoted(c.tlsWord);
     line += L" -o username=" + unquoted(f.user);
     line += L" -o password=" + unquoted(f.password);

@@ -9,4 +9,8 @@ std::wstring alertScriptPath(const std::wstring& programFolder, const std::wstri
     return programFolder + L"\\BATS\\" + instanceName + ending;
 }
 
+std::wstring mailerLogPath(const std::wstring& programFolder, const std::wstring& instanceName) {
+    return programFolder + L"\\LOGS\\" + instanceName + L"-SEND-EMAIL.LOG";
+}
+
 }  // namespace kovalt::monitor

@@ -11,4 +11,8 @@ namespace kovalt::monitor {
 std::wstring alertScriptPath(const std::wstring& programFolder, const std::wstring& instanceName,
                              AlertKind kind);
 
+// Where the mailer writes its log: program folder + "\LOGS\" + instance name +
+// "-SEND-EMAIL.LOG".
+std::wstring mailerLogPath(const std::wstring& programFolder, const std::wstring& instanceName);
+
 }  // namespace kovalt::monitor

@@ -3,9 +3,11 @@
 // other windows read and write, and runs the run-state monitor on its two timers.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 
+#include "monitor/alert_queue.h"
 #include "monitor/run_monitor.h"
 #include "platform/instance_context.h"
 #include "platform/ui/window.h"
@@ -51,6 +53,8 @@ public:
     void AlwaysOnTopTimer_Timer();
     void PROCESS_RUNNING_TIMER_Timer() { monitorTick(MonitorTimer::Running); }
     void PROCESS_STOPPED_TIMER_Timer() { monitorTick(MonitorTimer::Stopped); }
+    // Watches the alerts on their way: what the running tries came to, and the tries again.
+    void ALERT_TIMER_Timer();
     void TLV_BUTTON_Click();
 
 protected:
@@ -63,12 +67,23 @@ private:
     void monitorTick(MonitorTimer timer);
     void showRunLight();
     void applyMonitorTimers();
+    void startAlerts(const std::vector<AlertQueue::Start>& starts);
+    std::wstring mailerLog() const;
+
+    // A try of an alert on its way: its script, and where the mailer's log stood at its start.
+    struct Try {
+        platform::StartedScript script;
+        long long logStart = 0;
+    };
 
     const platform::InstanceContext& context_;
     instance::SettingsWindow* settingsWindow_ = nullptr;
     RunMonitor monitor_;
     std::optional<RunLight> shownLight_;  // what the run light shows since the last change
+    std::wstring shownCaption_;
     bool ticking_ = false;
+    AlertQueue alerts_;
+    std::map<int, Try> tries_;
 
     std::wstring runnerName_;
     std::wstring processName_;
@@ -78,6 +93,7 @@ private:
     ui::Timer AlwaysOnTopTimer_;
     ui::Timer PROCESS_RUNNING_TIMER_;
     ui::Timer PROCESS_STOPPED_TIMER_;
+    ui::Timer ALERT_TIMER_;
 };
 
 }  // namespace kovalt::monitor

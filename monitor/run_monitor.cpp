@@ -18,6 +18,7 @@ LookStyle styleOf(RunLook look) {
     switch (look) {
         case RunLook::Running: return {L"RUNNING", kGreen, kBlack};
         case RunLook::Stopped: return {L"STOPPED", kRed, kBlack};
+        case RunLook::NoCheck: return {L"NO CHECK", kYellow, kBlack};
         case RunLook::Initial:
         case RunLook::NotMonitoring: break;
     }
@@ -27,16 +28,14 @@ LookStyle styleOf(RunLook look) {
 void RunMonitor::stop() {
     runningTimer_ = false;
     stoppedTimer_ = false;
-    alertProblem_.clear();
     show(RunLook::NotMonitoring, L"NOT MONITORING");
 }
 
 AlertKind RunMonitor::tick(MonitorTimer timer, const std::wstring& watchedName,
                            ProbeOutcome outcome, const std::wstring& failure) {
     if (outcome == ProbeOutcome::Failed) {
-        status_ = L"PROCESS - " + shown(watchedName) + L" - CHECK FAILED: " + failure +
-                  L" (trying again every second)";
-        refreshTooltip();
+        show(RunLook::NoCheck, L"PROCESS - " + shown(watchedName) + L" - CHECK FAILED: " + failure +
+                                   L" (trying again every second)");
         return AlertKind::None;
     }
     const bool found = outcome == ProbeOutcome::Found;
@@ -55,25 +54,9 @@ AlertKind RunMonitor::tick(MonitorTimer timer, const std::wstring& watchedName,
     return AlertKind::None;
 }
 
-void RunMonitor::alertStarted() {
-    alertProblem_.clear();
-    refreshTooltip();
-}
-
-void RunMonitor::alertFailed(const std::wstring& scriptPath, const std::wstring& reason) {
-    alertProblem_ = L"ALERT NOT SENT - could not start " + scriptPath + L" - " + reason;
-    refreshTooltip();
-}
-
 void RunMonitor::show(RunLook look, std::wstring status) {
     light_.look = look;
-    status_ = std::move(status);
-    refreshTooltip();
-}
-
-void RunMonitor::refreshTooltip() {
-    light_.tooltip = status_;
-    if (!alertProblem_.empty()) light_.tooltip += L"\r\n" + alertProblem_;
+    light_.tooltip = std::move(status);
 }
 
 }  // namespace kovalt::monitor

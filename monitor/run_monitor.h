@@ -14,7 +14,7 @@ using platform::ProbeOutcome;
 
 enum class MonitorTimer { Running, Stopped };
 
-enum class RunLook { Initial, Running, Stopped, NotMonitoring };
+enum class RunLook { Initial, Running, Stopped, NotMonitoring, NoCheck };
 
 enum class AlertKind { None, Running, Stopped };
 
@@ -40,32 +40,24 @@ public:
     // Watch for a stop. The other timer and the run light are left as they are, so starting
     // while already watching for a start leaves both timers on; whichever ticks first decides.
     void start() { runningTimer_ = true; }
-    // Both timers off, the not-monitoring look; any earlier alert problem is forgotten.
+    // Both timers off, the not-monitoring look.
     void stop();
     // Start-up with monitoring disabled: the running timer off, nothing else touched.
     void disableAtLoad() { runningTimer_ = false; }
 
     // One tick of one timer with the probe's answer for the watched name (and why it failed, in
     // plain words). Sets the run light and the timers, and returns the alert to start now. A
-    // tick whose check failed changes nothing but the tooltip, which says why; the next tick
-    // simply tries again.
+    // tick whose check failed changes no timer and starts no alert: the light shows that it
+    // cannot see the process and says why, and the next tick simply tries again.
     AlertKind tick(MonitorTimer timer, const std::wstring& watchedName, ProbeOutcome outcome,
                    const std::wstring& failure = {});
 
-    // The outcome of starting the alert that tick() asked for. A failure stays on the tooltip
-    // until an alert starts again or monitoring stops, so the user can still see it later.
-    void alertStarted();
-    void alertFailed(const std::wstring& scriptPath, const std::wstring& reason);
-
 private:
     void show(RunLook look, std::wstring status);
-    void refreshTooltip();
 
     bool runningTimer_ = false;
     bool stoppedTimer_ = false;
     RunLight light_;
-    std::wstring status_;        // the tick's own line of the tooltip
-    std::wstring alertProblem_;  // why the last alert did not start
 };
 
 }  // namespace kovalt::monitor

@@ -16,7 +16,20 @@ std::wstring systemFolder() {
 }
 }  // namespace
 
-Result startBatchHidden(const std::wstring& scriptPath) {
+std::optional<unsigned long> StartedScript::exitCode() const {
+    DWORD code = 0;
+    if (!process_ || ::WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(process_.get(), &code))
+        return std::nullopt;
+    return code;
+}
+
+void StartedScript::end() {
+    if (job_) ::TerminateJobObject(job_.get(), ERROR_TIMEOUT);
+    if (process_) ::TerminateProcess(process_.get(), ERROR_TIMEOUT);
+}
+
+Result startBatchHidden(const std::wstring& scriptPath, StartedScript& started) {
     // A quote cannot be part of a Windows path; one here could only break out of the quoting.
     if (scriptPath.find(L'"') != std::wstring::npos) return {ERROR_INVALID_NAME};
     // cmd.exe expands "%NAME%" even inside quotes, so such a path could name another file.
@@ -43,11 +56,17 @@ Result startBatchHidden(const std::wstring& scriptPath) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION raw = {};
+    // Started held, so that it is in its job before it can start anything.
     if (!::CreateProcessW(cmd.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &raw))
+                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &raw))
         return {::GetLastError()};
-    // Not waited for: both handles are closed at once.
-    ProcessInfo started{UniqueHandle(raw.hProcess), UniqueHandle(raw.hThread), raw.dwProcessId};
+    ProcessInfo info{UniqueHandle(raw.hProcess), UniqueHandle(raw.hThread), raw.dwProcessId};
+    // Without a job the script still runs; only ending its mailer after the time limit is lost.
+    UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+    if (job && !::AssignProcessToJobObject(job.get(), info.process.get())) job.reset();
+    ::ResumeThread(info.thread.get());
+    started.job_ = std::move(job);
+    started.process_ = std::move(info.process);
     return {};
 }
 

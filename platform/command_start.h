@@ -1,15 +1,36 @@
-// Starts a batch file as a hidden, separate process that nobody waits for.
+// Starts a batch file as a hidden, separate process that nobody waits for, and keeps it in
+// view: whether it has ended, with what status, and a way to end it with all it started.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/result.h"
 
+#ifdef _WIN32
+#include "platform/win_handles.h"
+#endif
+
 namespace kovalt::platform {
+
+#ifdef _WIN32
+// A started script: its process, and a job that holds every process it starts (the mailer).
+class StartedScript {
+public:
+    // The script's exit status once it has ended; nothing while it runs.
+    std::optional<unsigned long> exitCode() const;
+    // Ends the script and everything it started.
+    void end();
+
+private:
+    friend Result startBatchHidden(const std::wstring&, StartedScript&);
+    UniqueHandle job_, process_;
+};
 
 // Runs the script through "cmd.exe /d /c" with its path quoted, so a folder with blanks works
 // and no other program can be started in its place. A script that does not exist is reported
 // rather than handed to cmd.exe, which would fail unseen.
-Result startBatchHidden(const std::wstring& scriptPath);
+Result startBatchHidden(const std::wstring& scriptPath, StartedScript& started);
+#endif
 
 }  // namespace kovalt::platform

@@ -39,6 +39,26 @@ Result replaceFile(const std::wstring& path, const std::string& bytes) {
     return {error ? error : ERROR_WRITE_FAULT};
 }
 
+long long fileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::string readFileFrom(const std::wstring& path, long long offset) {
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER at;
+    at.QuadPart = offset;
+    std::string bytes;
+    if (!file || !::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return bytes;
+    char buffer[4096];
+    for (DWORD got = 0; ::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got;)
+        bytes.append(buffer, got);
+    return bytes;
+}
+
 std::optional<std::string> toAnsi(const std::wstring& text) {
     if (text.empty()) return std::string();
     BOOL usedDefault = FALSE;

@@ -16,6 +16,12 @@ Result makeFolder(const std::wstring& path);
 // then takes the file's place, so a reader sees the old content or the new, never a mix.
 Result replaceFile(const std::wstring& path, const std::string& bytes);
 
+// A file's size in bytes, or -1 when it cannot be read.
+long long fileSize(const std::wstring& path);
+// What a file holds from `offset` on, opened so that others may go on writing it; empty when it
+// cannot be read.
+std::string readFileFrom(const std::wstring& path, long long offset);
+
 // The text in the system's ANSI code page, or nothing when a character has no byte there.
 std::optional<std::string> toAnsi(const std::wstring& text);
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/command_start.h"
 #include "platform/process_query.h"
 #include "platform/program_identity.h"
 #include "platform/result.h"
@@ -32,7 +33,7 @@ struct InstanceContext {
     settings::SettingsStore& store;
     std::function<ProgramIdentity()> identity;
     std::function<ProbeResult(const std::wstring& name)> probe;
-    std::function<Result(const std::wstring& scriptPath)> startScript;
+    std::function<Result(const std::wstring& scriptPath, StartedScript& started)> startScript;
     // The file-open dialog: the chosen file's name without its folder, nothing when cancelled.
     std::function<std::optional<std::wstring>(HWND owner, const FileDialogRequest&)> pickFile;
     // The folder browser: the chosen folder's path, nothing when cancelled.

@@ -19,7 +19,7 @@ std::wstring failureText(const ProbeResult& probe) {
 }
 
 ProbeResult checkProcessRunning(const std::wstring& name) {
-    auto query = processQueryText(name);
+    auto query = processQueryText(name, ::GetCurrentProcessId());
     if (!query) return {ProbeOutcome::NotFound, 0, {}};
 
     // The "winmgmts:" moniker binds to exactly this: a locator connected to ROOT\CIMV2.

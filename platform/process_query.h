@@ -18,12 +18,13 @@ struct ProbeResult {
     Result error;        // when it failed: the HRESULT, and the step in `what`
 };
 
-// "SELECT Name FROM Win32_Process WHERE Name='...'" for the watched name, or nothing when no
-// process can have that name (empty, longer than a file name can be, or holding a character no
-// file name can hold), in which case the process counts as not running without asking. A name
-// with a single quote is put in double quotes, which the query language accepts, so the exact
-// name is compared.
-std::optional<std::wstring> processQueryText(const std::wstring& name);
+// "SELECT Name FROM Win32_Process WHERE Name='...' AND ProcessId<>N" for the watched name, N
+// being the watchdog's own process, which never counts (a copy may be named like the program it
+// watches). Nothing when no process can have that name (empty, longer than a file name can be,
+// or holding a character no file name can hold): the process counts as not running without
+// asking. A name with a single quote is put in double quotes, which the query language accepts,
+// so the exact name is compared.
+std::optional<std::wstring> processQueryText(const std::wstring& name, unsigned long selfId);
 
 #ifdef _WIN32
 // Needs COM initialised on the calling thread. The service is bound anew at every call and

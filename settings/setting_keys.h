@@ -22,6 +22,7 @@ enum class ValueForm {
     Placement,  // a number of twips
     TickState,  // 0 or 1
     FreeText,   // anything, stored unchanged
+    Seconds,    // a whole number of seconds, 1 or more
 };
 
 struct SettingKey {
@@ -92,6 +93,12 @@ inline constexpr SettingKey EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX =
     text(L"EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX");
 inline constexpr SettingKey EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX =
     text(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX");
+
+// Hidden: read at start and shown in no window; they shorten the alerts' waits for tests.
+inline constexpr SettingKey ALERT_RETRY_SECONDS = {
+    kMainApp, Section::Instance, L"ALERT_RETRY_SECONDS", ValueForm::Seconds, L"60"};
+inline constexpr SettingKey ALERT_TIME_LIMIT_SECONDS = {
+    kMainApp, Section::Instance, L"ALERT_TIME_LIMIT_SECONDS", ValueForm::Seconds, L"300"};
 
 // The eleven mailer fields, in the order every window reads and writes them. The same names
 // exist in the instance section and, with independent values, in the shared section.

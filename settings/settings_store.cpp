@@ -42,6 +42,15 @@ float InstanceSettings::twips(const SettingKey& key) const {
     return value ? *value : parseTwips(key.defaultText).value_or(0.0f);
 }
 
+long long InstanceSettings::seconds(const SettingKey& key) const {
+    auto valid = [](std::optional<double> v) {
+        return v && *v >= 1 && *v <= 86400 && *v == static_cast<long long>(*v);
+    };
+    auto value = parseNumber(text(key));
+    if (!valid(value)) value = parseNumber(key.defaultText);
+    return valid(value) ? static_cast<long long>(*value) : 1;
+}
+
 Result InstanceSettings::save(const SettingKey& key, std::wstring_view value) const {
     return store_.save(key.application, sectionOf(key), key.name, value);
 }

@@ -43,6 +43,7 @@ def main(exe: Path, sample: Path, driver: Path, folder: Path) -> int:
                 "SMTP_SERVER_ADDRESS_PORT_TEXTBOX": f"127.0.0.1:{server.port}",
                 "SEND_FROM_ADDRESS_TEXTBOX": "watchdog@example.org",
                 "SEND_TO_ADDRESS_TEXTBOX": "owner@example.org",
+                "ALERT_RETRY_SECONDS": "10",  # a hidden key: the first try again after 10 s
             })
             print(f"Starting {watched.name}, then {program.exe.name} watching it")
             sample_process = wine.start_watched(watched)
@@ -59,9 +60,23 @@ def main(exe: Path, sample: Path, driver: Path, folder: Path) -> int:
             show(server.messages[0])
 
             print(f"Starting {watched.name} again ...")
-            wine.start(watched)
+            sample_process = wine.start_watched(watched)
             wait_for(lambda: len(server.messages) >= 2, 60, "the running e-mail")
             show(server.messages[1])
+            program.wait_light("RUNNING")
+
+            print("The SMTP server goes away, and the sample program stops again ...")
+            server.stop()
+            sample_process.kill()
+            sample_process.wait(timeout=30)
+            program.wait_light("STOPPED !")
+            print('The strip reads "STOPPED !": the alert was not sent; its tooltip says why and')
+            print("when it is tried again. The SMTP server comes back ...")
+            server.start()
+            program.wait_light("STOPPED")
+            wait_for(lambda: len(server.messages) >= 3, 60, "the stopped e-mail, tried again")
+            print('Tried again and sent; the strip reads "STOPPED" once more:')
+            show(server.messages[2])
             print(f"The mailer's log: {program.log()}")
     finally:
         wine.stop_all()

@@ -7,7 +7,7 @@ from pathlib import Path
 import pytest
 
 # pytest puts this folder (it has no __init__.py) on the import path for its conftest.
-from harness import MailServer, Program, Wine
+from harness import Program, Wine
 
 
 def built(name: str) -> Path:
@@ -42,9 +42,3 @@ def instance(wine):
     for p in made:
         wine.delete_section(p.instance)
     shutil.rmtree(folder, ignore_errors=True)
-
-
-@pytest.fixture
-def mail_servers():
-    with MailServer() as first, MailServer() as second:
-        yield first, second

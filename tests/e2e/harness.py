@@ -127,13 +127,18 @@ def install_mailer(home: Path) -> None:
 
 
 class MailServer:
-    """An SMTP server on 127.0.0.1 that keeps every message it receives."""
+    """An SMTP server on 127.0.0.1 that keeps every message it receives; it can go away and
+    come back on the same port."""
 
     def __init__(self):
-        from aiosmtpd.controller import Controller
-
         self.messages = []
         self.lock = threading.Lock()
+        self.port = free_port()
+        self.controller = None
+
+    def start(self):
+        from aiosmtpd.controller import Controller
+
         server = self
 
         class Handler:
@@ -142,15 +147,20 @@ class MailServer:
                     server.messages.append(message_from_bytes(envelope.content))
                 return "250 OK"
 
-        self.port = free_port()
         self.controller = Controller(Handler(), hostname="127.0.0.1", port=self.port)
-
-    def __enter__(self):
         self.controller.start()
         return self
 
+    def stop(self):
+        if self.controller:
+            self.controller.stop()
+            self.controller = None
+
+    def __enter__(self):
+        return self.start()
+
     def __exit__(self, *exc):
-        self.controller.stop()
+        self.stop()
 
     def subjects(self):
         with self.lock:

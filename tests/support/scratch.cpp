@@ -5,8 +5,6 @@
 
 #include <atomic>
 
-#include "platform/win_handles.h"
-
 namespace kovalt::test {
 
 std::wstring uniqueSuffix() {
@@ -29,18 +27,6 @@ ScratchFolder::~ScratchFolder() {
 
 bool fileExists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string readFile(const std::wstring& path) {
-    const platform::UniqueFile file(::CreateFileW(
-        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, 0, nullptr));
-    std::string bytes;
-    char buffer[4096];
-    for (DWORD got = 0;
-         file && ::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got;)
-        bytes.append(buffer, got);
-    return bytes;
 }
 
 }  // namespace kovalt::test

@@ -26,9 +26,7 @@ private:
 };
 
 bool fileExists(const std::wstring& path);
-// The whole file, opened so that others may go on writing or deleting it; empty when it
-// cannot be read.
-std::string readFile(const std::wstring& path);
+inline std::string readFile(const std::wstring& path) { return platform::readFileFrom(path, 0); }
 inline bool writeFile(const std::wstring& path, const std::string& bytes) {
     return platform::replaceFile(path, bytes).ok();
 }

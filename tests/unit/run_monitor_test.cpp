@@ -66,36 +66,21 @@ TEST(RunMonitor, EachChangeIsAlertedOnceAndTheTooltipNamesTheProcess) {
     EXPECT_EQ(timersOf(m), Timers(0, 0));
 }
 
-TEST(RunMonitor, AFailedCheckChangesNothingButSaysWhy) {
+TEST(RunMonitor, AFailedCheckShowsNoCheckAndChangesNothingElse) {
     for (const Answer* first : {&kFound, &kAbsent}) {
         RunMonitor m;
         m.start();
         tick(m, *first);
-        const auto [look, timers] = std::pair(m.light().look, timersOf(m));
+        const Timers timers = timersOf(m);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(tick(m, kBroken), AlertKind::None);
-        EXPECT_EQ(std::pair(m.light().look, timersOf(m)), std::pair(look, timers));
+        EXPECT_EQ(m.light().look, RunLook::NoCheck) << "never green while blind";
+        EXPECT_EQ(timersOf(m), timers);
         EXPECT_NE(m.light().tooltip.find(L"CHECK FAILED: " + kBroken.failure), std::wstring::npos);
         EXPECT_NE(tick(m, first == &kFound ? kAbsent : kFound), AlertKind::None)
             << "then it decides";
-        EXPECT_EQ(m.light().tooltip.find(L"CHECK FAILED"), std::wstring::npos);
+        EXPECT_EQ(m.light().look, first == &kFound ? RunLook::Stopped : RunLook::Running);
     }
-}
-
-TEST(RunMonitor, AnAlertThatCouldNotStartStaysVisibleUntilOneStarts) {
-    RunMonitor m;
-    m.start();
-    ASSERT_EQ(tick(m, kAbsent), AlertKind::Stopped);
-    m.alertFailed(L"C:\\W\\BATS\\W-PROCESS-STOPPED-EMAIL.bat", L"The system cannot find the file");
-    const std::wstring expected =
-        L"PROCESS - PROCESS-NAME.exe - STOPPED\r\nALERT NOT SENT - could not "
-        L"start C:\\W\\BATS\\W-PROCESS-STOPPED-EMAIL.bat - The system cannot find the file";
-    EXPECT_EQ(m.light().tooltip, expected);
-    tick(m, kAbsent);
-    EXPECT_EQ(m.light().tooltip, expected) << "later ticks keep it in view";
-    ASSERT_EQ(tick(m, kFound), AlertKind::Running);
-    m.alertStarted();
-    EXPECT_EQ(m.light().tooltip, L"PROCESS - PROCESS-NAME.exe - RUNNING");
-    m.alertFailed(L"x.bat", L"denied");
-    m.stop();
-    EXPECT_EQ(m.light().tooltip, L"NOT MONITORING") << "stopping forgets it";
+    const LookStyle noCheck = styleOf(RunLook::NoCheck);
+    EXPECT_EQ(std::pair(noCheck.background, noCheck.text),
+              std::pair(kovalt::ui::colours::kYellow, kovalt::ui::colours::kBlack));
 }

@@ -4,45 +4,36 @@
 
 using namespace kovalt::settings;
 
-TEST(InstanceSettings, AnEmptyStoreReadsAsTheFirstRunAndIsNotWritten) {
+TEST(InstanceSettings, ReadsFallBackToTheKeysDefaultsAndNeverWrite) {
     MemoryStore store;
     const InstanceSettings s(store, L"WATCH1");
     EXPECT_EQ(s.text(keys::PROCESS_NAME_TEXTBOX), L"");
-    EXPECT_EQ(std::pair(s.flag(keys::ENABLED_TICKBOX), s.flag(keys::AlwaysOnTop_TICKBOX)),
-              std::pair(false, true));
-    EXPECT_EQ(std::pair(s.tickState(keys::kInstanceEmailFields[8]),
-                        s.tickState(keys::kInstanceEmailFields[9])),
-              std::pair(1, 0));
+    EXPECT_EQ(s.tickState(keys::kInstanceEmailFields[8]), 1) << "TLS no";
     EXPECT_EQ(s.twips(keys::kMainPlacement.width), 2640.0f);
+    EXPECT_EQ(s.seconds(keys::ALERT_TIME_LIMIT_SECONDS), 300);
     EXPECT_EQ(store.size(), 0u);
-}
-
-TEST(InstanceSettings, JunkReadsAsTheKeysDefault) {
-    MemoryStore store;
-    const InstanceSettings s(store, L"WATCH1");
     // Outside its window a flag is on only for the number 1; what is no number reads as the
     // default (1 for always-on-top, 0 for monitoring).
-    for (auto [text, onTop, enabled] : {std::tuple{L"1", 1, 1},
-                                        {L"1.0", 1, 1},
-                                        {L" \t1\t", 1, 1},
-                                        {L"0", 0, 0},
-                                        {L"2", 0, 0},
-                                        {L"-1", 0, 0},
-                                        {L"abc", 1, 0},
-                                        {L"", 1, 0}}) {
+    const std::tuple<const wchar_t*, bool, bool> flags[] = {
+        {L"1", 1, 1}, {L"1.0", 1, 1}, {L" \t1\t", 1, 1}, {L"0", 0, 0},
+        {L"2", 0, 0}, {L"-1", 0, 0},  {L"abc", 1, 0},    {L"", 1, 0}};
+    for (auto [text, onTop, enabled] : flags) {
         s.save(keys::AlwaysOnTop_TICKBOX, text);
         s.save(keys::ENABLED_TICKBOX, text);
         EXPECT_EQ(s.flag(keys::AlwaysOnTop_TICKBOX), onTop) << text;
         EXPECT_EQ(s.flag(keys::ENABLED_TICKBOX), enabled) << text;
     }
-    // In its own window a tick box is 0 or 1, anything else its default.
+    // In its own window a tick box is 0 or 1; hidden waits are whole seconds up to a day.
     s.save(keys::kInstanceEmailFields[8], L"2");
     s.save(keys::kInstanceEmailFields[9], L"1.0");
-    EXPECT_EQ(std::pair(s.tickState(keys::kInstanceEmailFields[8]),
-                        s.tickState(keys::kInstanceEmailFields[9])),
-              std::pair(1, 1));
-    s.save(keys::kMainPlacement.left, L"1e39");
-    EXPECT_EQ(s.twips(keys::kMainPlacement.left), 1000.0f);
+    EXPECT_EQ(s.tickState(keys::kInstanceEmailFields[8]), 1);
+    EXPECT_EQ(s.tickState(keys::kInstanceEmailFields[9]), 1);
+    const std::pair<const wchar_t*, long long> waits[] = {
+        {L"2", 2}, {L"86400", 86400}, {L"86401", 60}, {L"0", 60}, {L"1.5", 60}, {L"x", 60}};
+    for (auto [text, seconds] : waits) {
+        s.save(keys::ALERT_RETRY_SECONDS, text);
+        EXPECT_EQ(s.seconds(keys::ALERT_RETRY_SECONDS), seconds) << text;
+    }
 }
 
 TEST(InstanceSettings, SectionsAndApplicationsKeepTheirValuesApart) {

@@ -41,14 +41,11 @@ TEST(TlsGroup, EveryClickLeadsWhereTheUserExpects) {
     TlsGroup g;
     expectState(g, TlsState::NoChosen);
     using enum TlsState;
-    for (auto [box, after] : {std::pair{TlsBox::No, NoneChosen},
-                              {TlsBox::No, NoChosen},
-                              {TlsBox::No, NoneChosen},
-                              {TlsBox::Yes, YesChosen},
-                              {TlsBox::Yes, NoChosen},
-                              {TlsBox::No, NoneChosen},
-                              {TlsBox::Auto, AutoChosen},
-                              {TlsBox::Auto, NoChosen}}) {
+    const std::pair<TlsBox, TlsState> clicks[] = {
+        {TlsBox::No, NoneChosen},   {TlsBox::No, NoChosen},  {TlsBox::No, NoneChosen},
+        {TlsBox::Yes, YesChosen},   {TlsBox::Yes, NoChosen}, {TlsBox::No, NoneChosen},
+        {TlsBox::Auto, AutoChosen}, {TlsBox::Auto, NoChosen}};
+    for (auto [box, after] : clicks) {
         g.click(box);
         expectState(g, after);
     }
@@ -86,14 +83,10 @@ TEST(TlsGroup, MixesOnlyCodeCanSetAreSeenAndACopyLeavesThem) {
 TEST(TlsGroup, LoadingEveryStoredCombinationEndsInAValidState) {
     // What OK writes reads back as written; mixes it never writes settle on the last ticked.
     using enum TlsState;
-    for (auto [no, yes, autoOn, expected] : {std::tuple{1, 0, 0, NoChosen},
-                                             {0, 0, 0, NoneChosen},
-                                             {0, 1, 0, YesChosen},
-                                             {0, 0, 1, AutoChosen},
-                                             {1, 1, 0, YesChosen},
-                                             {1, 0, 1, AutoChosen},
-                                             {0, 1, 1, AutoChosen},
-                                             {1, 1, 1, AutoChosen}})
+    const std::tuple<int, int, int, TlsState> stored[] = {
+        {1, 0, 0, NoChosen},  {0, 0, 0, NoneChosen}, {0, 1, 0, YesChosen},  {0, 0, 1, AutoChosen},
+        {1, 1, 0, YesChosen}, {1, 0, 1, AutoChosen}, {0, 1, 1, AutoChosen}, {1, 1, 1, AutoChosen}};
+    for (auto [no, yes, autoOn, expected] : stored)
         for (TlsState before : kStates) {
             TlsGroup g = reach(before);
             g.load(no, yes, autoOn);

@@ -33,10 +33,11 @@ TEST(ValueText, StoredTextGivesAUsableNumberOrNothing) {
     for (auto [text, tick] :
          {std::pair{L"0", std::optional(0)}, {L"1.0", 1}, {L"2", {}}, {L"0.5", {}}})
         EXPECT_EQ(parseTickState(text), tick) << text;
-    for (auto [twips, text] : {std::pair{1234.6f, L"1235"},
-                               {-240.0f, L"-240"},
-                               {-0.4f, L"0"},
-                               {1e30f, L"1000000000000000"},
-                               {-1e30f, L"-1000000000000000"}})
+    const std::pair<float, const wchar_t*> stored[] = {{1234.6f, L"1235"},
+                                                       {-240.0f, L"-240"},
+                                                       {-0.4f, L"0"},
+                                                       {1e30f, L"1000000000000000"},
+                                                       {-1e30f, L"-1000000000000000"}};
+    for (auto [twips, text] : stored)
         EXPECT_EQ(formatTwips(twips), text) << "stored as whole numbers";
 }

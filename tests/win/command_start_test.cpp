@@ -8,23 +8,44 @@ TEST(CommandStart, RunsTheScriptFromAnyFolderWithoutWaiting) {
     // The script waits for a file the test makes only after the start returned.
     test::writeFile(root / L"s.bat",
                     ":wait\r\nif not exist \"%~dp0go\" goto wait\r\necho ran> \"%~dp0ran\"\r\n");
-    const platform::Result result = platform::startBatchHidden(root / L"s.bat");
+    platform::StartedScript script;
+    const platform::Result result = platform::startBatchHidden(root / L"s.bat", script);
     ASSERT_TRUE(result.ok()) << test::narrow(platform::describe(result));
     EXPECT_FALSE(test::fileExists(root / L"ran"));
+    EXPECT_FALSE(script.exitCode()) << "still running";
     test::writeFile(root / L"go", "");
     EXPECT_TRUE(test::waitUntil([&] { return test::readFile(root / L"ran") == "ran\r\n"; }));
+    EXPECT_TRUE(test::waitUntil([&] { return script.exitCode() == 0ul; }));
 }
 
 TEST(CommandStart, WhatCannotStartIsReportedWithTheSystemsCode) {
     test::ScratchFolder plain, percent(L"kovalt 100%OS% sure");  // cmd.exe would expand %OS%
     for (const test::ScratchFolder* root : {&plain, &percent})
         test::writeFile(*root / L"s.bat", "");
-    ASSERT_TRUE(platform::startBatchHidden(plain / L"s.bat").ok());
+    platform::StartedScript script;
+    ASSERT_TRUE(platform::startBatchHidden(plain / L"s.bat", script).ok());
     const std::pair<std::wstring, unsigned long> refused[] = {
         {plain / L"NONE\\s.bat", ERROR_PATH_NOT_FOUND},
         {plain / L"none.bat", ERROR_FILE_NOT_FOUND},
         {plain.path(), 336},  // ERROR_DIRECTORY_NOT_SUPPORTED
         {percent / L"s.bat", ERROR_INVALID_NAME}};
     for (const auto& [path, code] : refused)
-        EXPECT_EQ(platform::startBatchHidden(path).code, code) << test::narrow(path);
+        EXPECT_EQ(platform::startBatchHidden(path, script).code, code) << test::narrow(path);
+}
+
+TEST(CommandStart, EndingAScriptEndsTheMailerItStarted) {
+    // A mailer that never ends: the sleeper under the mailer's name, called as a script does.
+    test::ScratchFolder root;
+    const std::wstring mailer = L"SendEmail-" + test::uniqueSuffix() + L".exe";
+    ::CopyFileW(test::helperProgram(L"kovalt_test_sleeper.exe").c_str(), (root / mailer).c_str(),
+                0);
+    test::writeFile(root / L"s.bat",
+                    "call \"" + test::narrow(root / mailer) + "\"\r\nexit /b 3\r\n");
+    platform::StartedScript script;
+    ASSERT_TRUE(platform::startBatchHidden(root / L"s.bat", script).ok());
+    ASSERT_TRUE(test::waitForCount(mailer, 1));
+    script.end();
+    EXPECT_TRUE(test::waitForCount(mailer, 0)) << "no mailer left behind";
+    EXPECT_TRUE(test::waitUntil([&] { return script.exitCode().has_value(); }));
+    EXPECT_NE(script.exitCode(), 3ul) << "ended, not finished";
 }

@@ -39,7 +39,8 @@ TEST(ScriptCarriage, WhatTheCheckAcceptsReachesTheMailerUnchangedThroughCmd) {
         const email::ScriptFile& script = scripts.files[kind == L"STOPPED"];
         ::DeleteFileW(args.c_str());
         ASSERT_TRUE(platform::replaceFile(script.path, script.bytes).ok());
-        ASSERT_TRUE(platform::startBatchHidden(script.path).ok());
+        platform::StartedScript started;
+        ASSERT_TRUE(platform::startBatchHidden(script.path, started).ok());
         ASSERT_TRUE(test::waitUntil([&] { return test::fileExists(args); }));
         std::vector<std::wstring> received;  // one argument per line, in UTF-8
         std::istringstream lines(test::readFile(args));

@@ -4,17 +4,30 @@
 using namespace kovalt;
 using MainWindowTest = test::Instance;
 
-TEST_F(MainWindowTest, AChangeShowsAtOnceAndAnAlertThatCannotStartSaysWhy) {
+TEST_F(MainWindowTest, TheLightShowsACheckOrAnAlertThatFailed) {
+    int checks = 0;
+    probe = [&](const std::wstring&) {
+        using platform::ProbeOutcome;
+        return ++checks == 1 ? platform::ProbeResult{ProbeOutcome::Failed, 0, {0x80041006, L"WMI"}}
+                             : platform::ProbeResult{ProbeOutcome::NotFound, 0, {}};
+    };
     seed({{L"PROCESS_NAME_TEXTBOX", L"absent.exe"}, {L"ENABLED_TICKBOX", L"1"}});
     auto& w = openMain();
-    EXPECT_EQ(ui::Window::controlText(w.runLight()), L"OFF") << "nothing checked before a tick";
+    const auto caption = [&] { return ui::Window::controlText(w.runLight()); };
+    const auto tooltip = [&] {
+        return ui::WindowTestAccess::tooltip(w, monitor::MainWindow::RUN_LIGHT_LABEL);
+    };
+    EXPECT_EQ(caption(), L"OFF") << "nothing checked before a tick";
+    w.PROCESS_RUNNING_TIMER_Timer();
+    EXPECT_EQ(caption(), L"NO CHECK");
+    EXPECT_NE(tooltip().find(L"CHECK FAILED: the process list could not be read (WMI: "),
+              std::wstring::npos);
     w.PROCESS_RUNNING_TIMER_Timer();  // no BATS folder: the script cannot start
-    EXPECT_EQ(ui::Window::controlText(w.runLight()), L"STOPPED");
+    EXPECT_EQ(caption(), L"STOPPED !");
     EXPECT_TRUE(w.processStoppedTimer().enabled() && !w.processRunningTimer().enabled());
     EXPECT_EQ(started, std::vector{script(L"STOPPED")});
-    EXPECT_NE(ui::WindowTestAccess::tooltip(w, monitor::MainWindow::RUN_LIGHT_LABEL)
-                  .find(L"ALERT NOT SENT - could not start " + script(L"STOPPED")),
-              std::wstring::npos);
+    EXPECT_NE(tooltip().find(L"\r\nSTOPPED alert NOT SENT "), std::wstring::npos);
+    EXPECT_NE(tooltip().find(L"could not start " + script(L"STOPPED")), std::wstring::npos);
 }
 
 TEST_F(MainWindowTest, ATickNeverRunsInsideAnotherSoAChangeIsAlertedOnce) {

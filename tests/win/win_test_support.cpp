@@ -70,9 +70,9 @@ Instance::Instance()
               [this](const std::wstring& name) {
                   return probe ? probe(name) : platform::checkProcessRunning(name);
               },
-              [this](const std::wstring& path) {
+              [this](const std::wstring& path, platform::StartedScript& script) {
                   started.push_back(path);
-                  return platform::startBatchHidden(path);
+                  return platform::startBatchHidden(path, script);
               },
               [this](HWND, const platform::FileDialogRequest&) { return fileAnswer; },
               [](HWND, const std::wstring&) { return std::optional<std::wstring>(); },

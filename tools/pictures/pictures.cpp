@@ -116,7 +116,9 @@ void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
             return platform::ProgramIdentity{kProgramFolder, kInstance};
         },
         [](const std::wstring& name) { return platform::checkProcessRunning(name); },
-        [](const std::wstring&) { return platform::Result{ERROR_CANCELLED}; },  // not for pictures
+        [](const std::wstring&, platform::StartedScript&) {
+            return platform::Result{ERROR_CANCELLED};
+        },
         [](HWND, const platform::FileDialogRequest&) { return std::optional<std::wstring>(); },
         [](HWND, const std::wstring&) { return std::optional<std::wstring>(); },
         {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER}};
