@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "platform/win_handles.h"
+
 namespace {
 HWND control(const wchar_t* cls, const wchar_t* caption, const wchar_t* id) {
     HWND window = ::FindWindowW(cls, std::wstring(caption) == L"*" ? nullptr : caption);
@@ -22,13 +24,12 @@ std::wstring textOf(HWND hwnd) {
 }
 
 bool processRuns(const wchar_t* name) {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    const kovalt::platform::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry = {sizeof(entry)};
     bool found = false;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found;
-         more = ::Process32NextW(snapshot, &entry))
+    for (BOOL more = snapshot && ::Process32FirstW(snapshot.get(), &entry); more && !found;
+         more = ::Process32NextW(snapshot.get(), &entry))
         found = ::lstrcmpiW(entry.szExeFile, name) == 0;
-    ::CloseHandle(snapshot);
     return found;
 }
 }  // namespace

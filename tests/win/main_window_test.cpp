@@ -56,8 +56,10 @@ TEST_F(MainWindowTest, LoggingOffKeepsThePosition) {
 
 TEST_F(MainWindowTest, StayingOnTopNeverTakesTheFocus) {
     HWND w = openMain().hwnd();
-    HWND other = ::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 300,
-                                   300, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    const platform::UniqueWindow window(::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"other",
+                                                          WS_POPUP | WS_VISIBLE, 300, 300, 200, 100,
+                                                          nullptr, nullptr, nullptr, nullptr));
+    HWND other = window.get();
     ::SetForegroundWindow(other);
     main->AlwaysOnTopTimer_Timer();
     ui::pumpMessages(100ms);
@@ -65,5 +67,4 @@ TEST_F(MainWindowTest, StayingOnTopNeverTakesTheFocus) {
     EXPECT_FALSE(::GetWindowLongW(other, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(::GetForegroundWindow(), other);
     EXPECT_EQ(::GetWindow(other, GW_HWNDPREV), w) << "the strip lies right above it";
-    ::DestroyWindow(other);
 }
