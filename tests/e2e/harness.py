@@ -127,11 +127,11 @@ def install_mailer(home: Path) -> None:
 
 
 class MailServer:
-    """An SMTP server on 127.0.0.1 that keeps every message it receives; it can go away and
-    come back on the same port."""
+    """An SMTP server on 127.0.0.1 that keeps every message it receives, and when it arrived
+    (time.monotonic()); it can go away and come back on the same port."""
 
     def __init__(self):
-        self.messages = []
+        self.messages, self.arrived = [], []
         self.lock = threading.Lock()
         self.port = free_port()
         self.controller = None
@@ -145,6 +145,7 @@ class MailServer:
             async def handle_DATA(self, _server, _session, envelope):
                 with server.lock:
                     server.messages.append(message_from_bytes(envelope.content))
+                    server.arrived.append(time.monotonic())
                 return "250 OK"
 
         self.controller = Controller(Handler(), hostname="127.0.0.1", port=self.port)
