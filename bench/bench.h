@@ -1,4 +1,4 @@
-// What the benchmark programs share. Each prints its section of BENCHMARKS.md as Markdown on
+// What the benchmark programs share. Each prints its figures for BENCHMARKS.md as Markdown on
 // standard output; a line that begins with "@summary " is its row of the overview table.
 #pragma once
 
@@ -28,17 +28,13 @@ namespace kovalt::bench {
 
 using platform::ProcessInfo;
 using platform::UniqueHandle;
-using test::readFile;
-using test::ScratchFolder;
-using test::uniqueSuffix;
+using namespace kovalt::test;  // scratch folders and files, unique names
 
-// A program built beside the benchmarks, by its path relative to theirs.
 inline std::wstring builtProgram(const std::wstring& relative) {
     return platform::currentProgram().folder + L"\\" + relative;
 }
 
-// The command line: numbers by position, and the program measured.
-struct Arguments {
+struct Arguments {  // numbers by position, and the program measured
     int argc;
     wchar_t** argv;
     double operator()(int i, double fallback) const {
@@ -49,13 +45,11 @@ struct Arguments {
     }
 };
 
-// Says on standard error why the benchmark cannot go on; its exit code.
 inline int fail(const char* why) {
     std::fprintf(stderr, "%s\n", why);
     return 1;
 }
 
-// Text for a script, in the ANSI code page in which cmd.exe reads it.
 inline std::string ansi(const std::wstring& text) { return platform::toAnsi(text).value_or("?"); }
 
 // QueryPerformanceCounter: the same counter in every process of the machine.
@@ -88,7 +82,7 @@ inline Stats statsOf(std::vector<double> v) {
     return {n, n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
 }
 
-// A table of times, "| <first> | Median | Min | Max | <last> |", a row for each entry.
+// "| <first> | Median | Min | Max | <last> |", a row for each entry.
 inline void printTimes(const char* first, const char* last,
                        std::initializer_list<std::pair<const char*, Stats>> rows, int decimals) {
     std::printf("| %s | Median | Min | Max | %s |\n|---|---:|---:|---:|---:|\n", first, last);
@@ -97,7 +91,6 @@ inline void printTimes(const char* first, const char* last,
                     decimals, s.min, decimals, s.max, s.count);
 }
 
-// Copies each program to its place; false, said on standard error, when one fails.
 inline bool copyPrograms(std::initializer_list<std::pair<std::wstring, std::wstring>> copies) {
     for (const auto& [from, to] : copies) {
         if (::CopyFileW(from.c_str(), to.c_str(), FALSE)) continue;
@@ -108,8 +101,7 @@ inline bool copyPrograms(std::initializer_list<std::pair<std::wstring, std::wstr
     return true;
 }
 
-// CreateProcess of `exe` in its own folder, `arguments` after its quoted path, its standard
-// output and error to `output` when given; nothing, said on standard error, when it fails.
+// CreateProcess in the program's folder, output and errors to `output` when given.
 inline ProcessInfo startProcess(const std::wstring& exe, const std::wstring& arguments = L"",
                                 DWORD flags = 0, HANDLE output = nullptr) {
     std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
@@ -134,7 +126,6 @@ inline void stop(ProcessInfo& p) {  // TerminateProcess, and waits until it has 
     p = {};
 }
 
-// Processes of that executable name in a Toolhelp snapshot, case ignored.
 inline unsigned toolhelpCount(const std::wstring& exeName) {
     const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry = {sizeof(entry)};
@@ -151,9 +142,8 @@ inline bool waitForProcess(const std::wstring& exeName, bool present = true) {
     return (toolhelpCount(exeName) > 0) == present;
 }
 
-// The tests' sleeper, which waits until it is killed: the watched process, copied under the
-// name to watch. startWatched starts such a copy and waits until the process list shows it;
-// nothing when it did not start.
+// The tests' sleeper, which waits until it is killed, is the watched process, copied under the
+// name to watch; startWatched waits until the process list shows it.
 inline std::wstring sleeper() { return builtProgram(L"..\\tests\\win\\kovalt_test_sleeper.exe"); }
 inline ProcessInfo startWatched(const std::wstring& folder, const std::wstring& name) {
     ProcessInfo p = startProcess(folder + L"\\" + name, L"", CREATE_NO_WINDOW);
@@ -161,9 +151,8 @@ inline ProcessInfo startWatched(const std::wstring& folder, const std::wstring& 
     return p;
 }
 
-// An instance's settings section under the program's real settings root, where a copy of
-// kovalt.exe named after it reads them: watching `watched`, monitoring on or off, not always on
-// top. Removed with all it holds at the end.
+// An instance's settings section, where a copy of kovalt.exe named after it reads them; removed
+// at the end.
 struct ScratchInstance {
     ScratchInstance(std::wstring instanceName, const std::wstring& watched, bool monitoring = true)
         : name(std::move(instanceName)) {
@@ -182,9 +171,8 @@ struct ScratchInstance {
     const settings::InstanceSettings section{store, name};
 };
 
-// The real strip (MainWindow) in this process: a scratch instance and program folder whose BATS
-// scripts each append a line to a file of their own, watching a copy of the sleeper. Its timers
-// never fire; the benchmark runs the handler of the one that is on itself.
+// The real strip (MainWindow) in this process, its BATS scripts each appending a line to a file
+// of their own. Its timers never fire: the benchmark runs the handler of the one that is on.
 struct StripUnderTest {
     StripUnderTest(const std::wstring& label, decltype(platform::InstanceContext::probe) probe)
         : folder(L"kovalt bench " + label),
@@ -220,15 +208,13 @@ struct StripUnderTest {
         stop(watched);
         waitForProcess(watchedName, false);
     }
-    // One monitor tick, as the message of the timer that is on would run it.
     void tick() {
         if (window->processStoppedTimer().enabled())
             window->PROCESS_STOPPED_TIMER_Timer();
         else
             window->PROCESS_RUNNING_TIMER_Timer();
     }
-    // The repaint the tick causes, as the message loop would make it next.
-    void paint() {
+    void paint() {  // the repaint the tick causes, as the message loop would make it next
         ::RedrawWindow(window->hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         pumpExceptTimers();
     }
@@ -236,7 +222,6 @@ struct StripUnderTest {
         wchar_t text[64] = {};
         return {text, static_cast<size_t>(::GetWindowTextW(window->runLight(), text, 64))};
     }
-    // Lines the STOPPED or RUNNING script has written so far.
     int scriptRuns(const wchar_t* kind) const {
         const std::string text = readFile(folder / (L"BATS\\" + std::wstring(kind) + L".txt"));
         return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
@@ -259,15 +244,12 @@ struct StripUnderTest {
     std::unique_ptr<monitor::MainWindow> window;
 };
 
-// A process's memory as any program may read it: GetProcessMemoryInfo (Wine keeps no
-// PrivateUsage, and gives as PagefileUsage the Linux process's anonymous resident memory), and
-// its committed memory from walking its address space with VirtualQueryEx, which Wine answers
-// as Windows does: its own (MEM_PRIVATE), and the writable pages of the images mapped into it,
-// which on Windows become private only when written. -1 for what could not be read.
+// A process's memory as any program may read it: GetProcessMemoryInfo, and its committed memory
+// from VirtualQueryEx, its own (MEM_PRIVATE) and the writable pages of the images mapped into it,
+// which become private only when written. -1 for what could not be read.
 struct Memory {
     long long privateUsage = -1, pagefile = -1, workingSet = -1, own = -1, writableImages = -1;
-    // PrivateUsage where the system keeps it, else its upper bound: own and writable images.
-    long long privateBytes() const {
+    long long privateBytes() const {  // PrivateUsage, else its upper bound
         return privateUsage > 0 ? privateUsage : own + writableImages;
     }
 };

@@ -1,44 +1,59 @@
-// Footprint: the size of kovalt.exe, and the private bytes of the running strip after a minute
-// with monitoring on, read from outside, against the minimal window program started the same
-// way at the same moment. A second copy of the strip with monitoring off (so it never probes)
-// runs beside them and shows how much of the difference monitoring brings. Where Windows keeps
-// no PrivateUsage (Wine), its upper bound is judged; the printed section says how it is read.
+// Start and footprint of renamed copies of kovalt.exe against the minimal window program: the
+// time until the window shows at the strip's place, then private bytes read from outside after a
+// while, with a copy with monitoring off beside them. bench/sections.md says how.
 //
-//   kovalt_bench_footprint [seconds = 60] [runs = 3] [kovalt.exe = ..\kovalt.exe]
+//   kovalt_bench_footprint [seconds = 60] [runs = 3] [start runs = 10] [kovalt.exe]
 #include <filesystem>
 
 #include "bench/bench.h"
+#include "settings/placement.h"
 
 using namespace kovalt;
 using namespace kovalt::bench;
 
 namespace {
 
-// The figures of the table, in its order; the first is the one judged.
+constexpr DWORD kGiveUpMs = 30000;
+
+// Milliseconds from just before CreateProcess until the window of that class is visible with
+// exactly the outer rectangle of `place`, -1 when not in time; `elsewhere` is set when it is
+// first seen visible anywhere else.
+double timeToShown(const std::wstring& exe, const std::wstring& arguments,
+                   const wchar_t* windowClass, const settings::TwipRect& place, bool* elsewhere) {
+    const double start = nowMs();
+    ProcessInfo p = startProcess(exe, arguments);
+    double shown = -1;
+    for (RECT r; shown < 0 && running(p) && nowMs() - start < kGiveUpMs; ::Sleep(1)) {
+        HWND window = ::FindWindowW(windowClass, nullptr);
+        if (!window || !::IsWindowVisible(window) || !::GetWindowRect(window, &r)) continue;
+        if (ui::PixelRect{r.left, r.top, r.right, r.bottom} ==
+            ui::toPixels(place, ::GetDpiForWindow(window)))
+            shown = nowMs() - start;
+        else
+            *elsewhere = true;
+    }
+    stop(p);
+    while (::FindWindowW(windowClass, nullptr) && nowMs() - start < 2 * kGiveUpMs) ::Sleep(10);
+    return shown;
+}
+
+// The figures of the footprint table, in its order; the first is the one judged.
 enum Figure { kJudged, kOwn, kImages, kPagefile, kWorkingSet, kFigures };
 double figure(const Memory& m, int f) {
     const long long values[kFigures] = {m.privateBytes(), m.own, m.writableImages, m.pagefile,
                                         m.workingSet};
     return static_cast<double>(values[f]);
 }
-
 std::string kb(double bytes) {
     char text[40];
     std::snprintf(text, sizeof(text), "%.0f KB", bytes / 1024.0);
     return text;
 }
-
-// The run-by-run ratios of one figure of two programs.
-std::vector<double> ratios(const std::vector<Memory>& a, const std::vector<Memory>& b, int f) {
-    std::vector<double> out;
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        out.push_back(figure(a[i], f) / figure(b[i], f));
-    return out;
-}
-
-Stats statsOf(const std::vector<Memory>& runs, int f) {
+// One figure over the runs, or its run-by-run ratio to the same figure of `over`.
+Stats statsOf(const std::vector<Memory>& runs, int f, const std::vector<Memory>* over = nullptr) {
     std::vector<double> values;
-    for (const Memory& m : runs) values.push_back(figure(m, f));
+    for (size_t i = 0; i < runs.size(); ++i)
+        values.push_back(figure(runs[i], f) / (over ? figure((*over)[i], f) : 1.0));
     return bench::statsOf(values);
 }
 
@@ -46,39 +61,62 @@ Stats statsOf(const std::vector<Memory>& runs, int f) {
 
 int wmain(int argc, wchar_t** argv) {
     const Arguments arg{argc, argv};
-    const int seconds = arg(1, 60), runs = arg(2, 3);
-    const std::wstring kovalt = arg.kovalt(3);
+    const int seconds = arg(1, 60), runs = arg(2, 3), startRuns = arg(3, 10);
+    const std::wstring kovalt = arg.kovalt(4);
     const std::wstring minimal = builtProgram(L"kovalt_bench_minimal_window.exe");
+
+    ScratchFolder folder(L"kovalt bench footprint");
+    const std::wstring name = L"KVBFOOT" + uniqueSuffix();
+    const std::wstring watchedName = L"kvbench-foot-" + name + L".exe";
+    ScratchInstance on(name, watchedName), off(name + L"OFF", watchedName, false);
+    const std::wstring onExe = folder / (on.name + L".exe"), offExe = folder / (off.name + L".exe"),
+                       minimalExe = folder / L"minimal window.exe";
+    if (!copyPrograms({{sleeper(), folder / watchedName},
+                       {kovalt, onExe},
+                       {kovalt, offExe},
+                       {minimal, minimalExe}}))
+        return 1;
+    const settings::PlacementKeys& keys = settings::keys::kMainPlacement;
+    on.section.save(keys.left, L"1500");
+    on.section.save(keys.top, L"1200");
+    // The place as the strip reads it: the stored left and top, the default size.
+    const settings::TwipRect place = settings::readPlacement(on.section, keys);
+    const ui::PixelRect pixels = ui::toPixels(place, ::GetDpiForSystem());
+    const std::wstring minimalArguments =
+        std::to_wstring(pixels.left) + L" " + std::to_wstring(pixels.top) + L" " +
+        std::to_wstring(pixels.width()) + L" " + std::to_wstring(pixels.height());
+
+    // Start, the watched process not running.
+    std::vector<double> stripMs, minimalMs;
+    bool stripElsewhere = false, minimalElsewhere = false;
+    int failures = 0;
+    for (int run = -1; run < startRuns; ++run) {  // run -1 warms up and is not counted
+        const double s = timeToShown(onExe, L"", L"KOVALT_MAIN", place, &stripElsewhere);
+        const double m = timeToShown(minimalExe, minimalArguments, L"KOVALT_BENCH_MINIMAL", place,
+                                     &minimalElsewhere);
+        failures += s < 0 || m < 0;
+        if (run < 0) continue;
+        if (s >= 0) stripMs.push_back(s);
+        if (m >= 0) minimalMs.push_back(m);
+    }
 
     std::vector<Memory> strip, base, idle;
     bool keptBySystem = true;
     for (int run = 0; run < runs; ++run) {
-        ScratchFolder folder(L"kovalt bench footprint");
-        const std::wstring name = L"KVBFOOT" + uniqueSuffix();
-        const std::wstring watchedName = L"kvbench-foot-" + name + L".exe";
-        ScratchInstance on(name, watchedName), off(name + L"OFF", watchedName, false);
-        if (!copyPrograms({{sleeper(), folder / watchedName},
-                           {kovalt, folder / (on.name + L".exe")},
-                           {kovalt, folder / (off.name + L".exe")},
-                           {minimal, folder / L"minimal window.exe"}}))
-            return 1;
-
         ProcessInfo watched = startWatched(folder.path(), watchedName);
-        ProcessInfo stripProcess = startProcess(folder / (on.name + L".exe")),
-                    baseline = startProcess(folder / L"minimal window.exe"),
-                    idleStrip = startProcess(folder / (off.name + L".exe"));
+        ProcessInfo programs[] = {startProcess(onExe), startProcess(minimalExe),
+                                  startProcess(offExe)};
         ::Sleep(static_cast<DWORD>(seconds) * 1000);
-        const bool allRan = running(stripProcess) && running(baseline) && running(idleStrip);
-        // Read from outside, as any other program would see them.
         Memory m[3];
-        const ProcessInfo* programs[] = {&stripProcess, &baseline, &idleStrip};
+        bool allRan = true;
         for (int i = 0; i < 3; ++i) {
+            allRan = allRan && running(programs[i]);
             const UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
-                                                     FALSE, programs[i]->processId));
+                                                     FALSE, programs[i].processId));
             if (process) m[i] = memoryOf(process.get());
             keptBySystem = keptBySystem && m[i].privateUsage > 0;
         }
-        for (auto* p : {&stripProcess, &idleStrip, &baseline, &watched}) stop(*p);
+        for (auto* p : {&programs[0], &programs[2], &programs[1], &watched}) stop(*p);
         if (!allRan) return fail("a program ended before it was measured");
         for (const Memory& read : m)
             if (read.own <= 0 || read.writableImages < 0 || read.pagefile <= 0)
@@ -88,29 +126,19 @@ int wmain(int argc, wchar_t** argv) {
         idle.push_back(m[2]);
     }
 
-    const Stats judged = statsOf(ratios(strip, base, kJudged));
+    const Stats judged = statsOf(strip, kJudged, &base);
     const bool met = judged.max <= 1.5;
     std::error_code error;
     const auto stripSize = std::filesystem::file_size(kovalt, error),
                minimalSize = std::filesystem::file_size(minimal, error);
-
-    std::printf("## 4. Footprint\n\n");
-    std::printf("| Executable | Size |\n|---|---:|\n");
+    std::printf("## 4. Footprint\n\n| Executable | Size |\n|---|---:|\n");
     std::printf("| kovalt.exe | %llu bytes (%s) |\n", stripSize, kb(stripSize).c_str());
     std::printf("| minimal window program | %llu bytes (%s) |\n\n", minimalSize,
                 kb(minimalSize).c_str());
     std::printf(
-        "A renamed copy of kovalt.exe with monitoring on (watching a running copy of the "
-        "sleeper, always-on-top off), a second copy with monitoring off and the minimal "
-        "window program, all started by CreateProcess from this benchmark at the same "
-        "moment, each read from outside (OpenProcess, GetProcessMemoryInfo and "
-        "VirtualQueryEx over its whole address space) after %d s; runs: %d. Each cell: "
-        "median (min - max).\n\n",
+        "| After %d s, %d runs | Strip | Minimal window | Strip, monitoring off | "
+        "Strip / minimal, same run |\n|---|---:|---:|---:|---:|\n",
         seconds, runs);
-    std::printf(
-        "| After %d s | Strip | Minimal window | Strip, monitoring off | Strip / minimal, "
-        "same run |\n|---|---:|---:|---:|---:|\n",
-        seconds);
     const char* names[kFigures] = {keptBySystem ? "**private bytes** (PrivateUsage)"
                                                 : "**private bytes, upper bound** (own + images)",
                                    "own committed memory (MEM_PRIVATE)",
@@ -122,31 +150,37 @@ int wmain(int argc, wchar_t** argv) {
             const Stats s = statsOf(*runsOf, f);
             std::printf("| %s (%.0f - %.0f) ", kb(s.median).c_str(), s.min / 1024, s.max / 1024);
         }
-        const Stats r = statsOf(ratios(strip, base, f));
+        const Stats r = statsOf(strip, f, &base);
         std::printf("| %.2f (%.2f - %.2f) |\n", r.median, r.min, r.max);
     }
-    if (keptBySystem) {
-        std::printf("\nPrivate bytes here: PrivateUsage as the system keeps it.\n\n");
-    } else {
-        std::printf(
-            "\nPrivate bytes here: this Wine answers 0 for PrivateUsage, so the figure judged is "
-            "its upper bound, read region by region: committed memory of type MEM_PRIVATE plus "
-            "every writable page of the program and DLL images, as if each had been written. "
-            "PagefileUsage is Wine's count of the Linux process's anonymous resident memory "
-            "(see the notes below).\n\n");
-    }
     std::printf(
-        "Target: private bytes at most 1.5 times the minimal program's, in every run: "
+        "\nTarget: private bytes at most 1.5 times the minimal program's, in every run: "
         "**%s**.\n\n",
         met ? "met" : "missed");
-
     std::printf(
         "@summary | 4. Footprint | kovalt.exe %s; private bytes%s after %d s: strip %s, "
         "minimal %s, ratio %.2f (median of %d; max %.2f); Wine's PagefileUsage ratio %.2f | "
-        "<= 1.5 | %s |\n",
+        "<= 1.5 | %s |\n\n",
         kb(stripSize).c_str(), keptBySystem ? "" : " (upper bound)", seconds,
         kb(statsOf(strip, kJudged).median).c_str(), kb(statsOf(base, kJudged).median).c_str(),
-        judged.median, runs, judged.max, statsOf(ratios(strip, base, kPagefile)).median,
+        judged.median, runs, judged.max, statsOf(strip, kPagefile, &base).median,
         met ? "met" : "missed");
-    return 0;
+
+    const Stats s = bench::statsOf(stripMs), b = bench::statsOf(minimalMs);
+    std::printf("## 5. Start\n\nStored place %ld,%ld %ldx%ld px.\n\n", pixels.left, pixels.top,
+                pixels.width(), pixels.height());
+    printTimes("Program", "Runs",
+               {{"kovalt.exe (renamed copy, monitoring on)", s}, {"minimal window program", b}}, 1);
+    std::printf("\n- strip / minimal (medians): **%.2f**\n", s.median / b.median);
+    std::printf("- runs that did not show the window within %lu s: %d\n", kGiveUpMs / 1000,
+                failures);
+    std::printf(
+        "- a window first seen visible elsewhere (moved into place after showing): strip "
+        "%s, minimal %s\n\n",
+        stripElsewhere ? "yes" : "no", minimalElsewhere ? "yes" : "no");
+    std::printf(
+        "@summary | 5. Start | strip %.1f ms, minimal %.1f ms (medians of %zu); ratio %.2f "
+        "| - | - |\n",
+        s.median, b.median, s.count, s.median / b.median);
+    return failures ? 2 : 0;
 }

@@ -1,8 +1,5 @@
-// Run by the alert scripts of the latency benchmark. Appends one line to the file named by its
-// first argument: the performance counter at its own start (the same counter in every process),
-// and the creation time of its parent, the cmd.exe running the script, as a FILETIME count (the
-// system clock, as GetSystemTimePreciseAsFileTime reads it). The benchmark compares both with
-// the moment it killed the watched process.
+// Run by the latency benchmark's alert scripts: appends to the file its argument names the
+// performance counter at its start and the creation time (FILETIME) of the cmd.exe running it.
 #include <windows.h>
 #include <tlhelp32.h>
 

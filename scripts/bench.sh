@@ -27,19 +27,18 @@ started=$(date -u '+%Y-%m-%d %H:%M UTC')
 # name, then the program's arguments. Output to files, never pipes: Wine's helper processes
 # inherit them and outlive the program.
 benchmarks=(
-  "probe 1000 100"        # probe calls, tasklist runs
-  "tick 1000"             # rounds
+  "probe 1000 100"        # rounds, tasklist runs: probe cost and tick overhead
   "soak 20000 500 30 25"  # ticks, change the watched process every N ticks, minutes allowed, to fill
-  "footprint 60 3"        # seconds before reading, runs
-  "start 10"              # runs of each program
+  "footprint 60 3 10"     # seconds before reading, runs; start runs of each program
   "latency 20"            # stop/start cycles
 )
 failed=0
-declare -A seconds status
+declare -A seconds status program
 for entry in "${benchmarks[@]}"; do
   read -r name args <<<"$entry"
   echo "== $name ($args)"
   t0=$(date +%s)
+  program[$name]="bench/${name}_bench.cpp"
   # shellcheck disable=SC2086
   wine "$bin/kovalt_bench_$name.exe" $args >"$results/$name.md" 2>"$results/$name.log" </dev/null
   rc=$?
@@ -73,7 +72,7 @@ out="$root/BENCHMARKS.md.new"
   echo
   echo "Reproduce: \`bash scripts/bench.sh\` (installs what is missing, builds the \`windows\`"
   echo "preset, runs the programs of \`bench/\` under Wine in \`build/bench/wineprefix\` and"
-  echo "rewrites this file)."
+  echo "rewrites this file). Each section's text on how it measures comes from \`bench/sections.md\`."
   echo
   echo "## Machine and run"
   echo
@@ -104,8 +103,13 @@ out="$root/BENCHMARKS.md.new"
   echo
   for entry in "${benchmarks[@]}"; do
     read -r name args <<<"$entry"
-    grep -v '^@summary ' "$results/$name.md"
-    echo "_Program \`bench/${name}_bench.cpp\`, arguments \`$args\`, ${seconds[$name]} s, exit code ${status[$name]}._"
+    # The output without its overview rows, the text of bench/sections.md under each heading.
+    awk 'NR == FNR { if (/^## /) h = $0; else if (h != "") text[h] = text[h] $0 "\n"; next }
+         /^@summary / { next }
+         { print }
+         /^## / && ($0 in text) { t = text[$0]; sub(/^\n+/, "", t); sub(/\n+$/, "", t); print ""; print t }' \
+      "$root/bench/sections.md" "$results/$name.md" | cat -s
+    echo "_Program \`${program[$name]}\`, arguments \`$args\`, ${seconds[$name]} s, exit code ${status[$name]}._"
     if [ "${status[$name]}" -ne 0 ]; then
       echo
       echo '```'
