@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "monitor/alert_paths.h"
 #include "monitor/main_window.h"
 #include "platform/files.h"
 #include "platform/process_query.h"
@@ -172,7 +173,8 @@ struct ScratchInstance {
 };
 
 // The real strip (MainWindow) in this process, its BATS scripts each appending a line to a file
-// of their own. Its timers never fire: the benchmark runs the handler of the one that is on.
+// of their own and the mailer's word of success to its log. Its timers never fire: the benchmark
+// runs the handler of the monitor's that is on, and of the alerts' once a second.
 struct StripUnderTest {
     StripUnderTest(const std::wstring& label, decltype(platform::InstanceContext::probe) probe)
         : folder(L"kovalt bench " + label),
@@ -187,11 +189,14 @@ struct StripUnderTest {
         context.probe = std::move(probe);
         window = std::make_unique<monitor::MainWindow>(context);
         test::makeFolder(folder / L"BATS");
+        test::makeFolder(folder / L"LOGS");
         copyPrograms({{sleeper(), folder / watchedName}});
+        const std::string log = ansi(monitor::mailerLogPath(folder.path(), instance.name));
         for (const wchar_t* kind : {L"STOPPED", L"RUNNING"})
             test::writeFile(
                 folder / (L"BATS\\" + instance.name + L"-PROCESS-" + kind + L"-EMAIL.bat"),
-                "@echo " + ansi(kind) + ">>\"%~dp0" + ansi(kind) + ".txt\"\r\n");
+                "@echo " + ansi(kind) + ">>\"%~dp0" + ansi(kind) +
+                    ".txt\"\r\n@echo Email was sent successfully>>\"" + log + "\"\r\n");
     }
     ~StripUnderTest() { stop(watched); }
 
@@ -213,6 +218,11 @@ struct StripUnderTest {
             window->PROCESS_STOPPED_TIMER_Timer();
         else
             window->PROCESS_RUNNING_TIMER_Timer();
+    }
+    void alerts() {
+        if (nowMs() - alertsMs < 1000) return;
+        alertsMs = nowMs();
+        window->ALERT_TIMER_Timer();
     }
     void paint() {  // the repaint the tick causes, as the message loop would make it next
         ::RedrawWindow(window->hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -242,6 +252,7 @@ struct StripUnderTest {
     platform::InstanceContext context;  // the strip holds on to it
     ProcessInfo watched;
     std::unique_ptr<monitor::MainWindow> window;
+    double alertsMs = 0;
 };
 
 // A process's memory as any program may read it: GetProcessMemoryInfo, and its committed memory

@@ -136,6 +136,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         tickMs[t - 1] = timed([&] { strip.tick(); });
         strip.paint();
+        strip.alerts();
         wrongLooks += strip.runLightText() != (running(strip.watched) ? L"RUNNING" : L"STOPPED");
         last = t;
 
