@@ -56,6 +56,8 @@ for entry in "${benchmarks[@]}"; do
     wine "$bin/kovalt_bench_$name.exe" $args >"$results/$name.md" 2>"$results/$name.log" </dev/null
   fi
   rc=$?
+  # A Windows program's standard output ends its lines with CR LF; BENCHMARKS.md has LF alone.
+  sed -i 's/\r$//' "$results/$name.md"
   seconds[$name]=$(($(date +%s) - t0))
   status[$name]=$rc
   grep '^@summary ' "$results/$name.md" | sed 's/^@summary //'
