@@ -9,7 +9,7 @@ using Start = AlertQueue::Start;
 constexpr auto kStopped = AlertKind::Stopped, kRunning = AlertKind::Running;
 const std::string kSent = "Dec 07 04:49:40 host sendemail[7]: Email was sent successfully!\n";
 const std::string kRefused =
-    "Dec 07 04:49:40 host sendemail[7]: ERROR => Connection attempt to 127.0.0.1:25 failed\n";
+    "Dec 07 04:49:40 host sendemail[7]: ERROR => Connection attempt to 127.0.0.1:25 failed \r\n";
 std::wstring at(Seconds t) { return L"t" + std::to_wstring(t); }
 
 // A try that ended, with what the mailer wrote.
@@ -25,6 +25,7 @@ TEST(AlertQueue, TheMailersWordsDecideEachTry) {
     EXPECT_EQ(verdictIn("WARNING => y\r\n" + kRefused)->line,
               L"ERROR => Connection attempt to 127.0.0.1:25 failed");
     EXPECT_FALSE(verdictIn("NOTICE => The log file does not exist. Creating it now\n"));
+    EXPECT_EQ(verdictIn("ERROR => x")->line, L"ERROR => x");
 
     AlertQueue q;
     EXPECT_EQ(q.due(kStopped, 0), (std::vector<Start>{{1, kStopped}}));
@@ -44,14 +45,20 @@ TEST(AlertQueue, TheMailersWordsDecideEachTry) {
     // A clean exit: believed once the log stays quiet, the mailer's word otherwise.
     AlertQueue quiet;
     quiet.due(kStopped, 0);
-    EXPECT_TRUE(end(quiet, 1, 1, "").empty());
+    EXPECT_TRUE(end(quiet, 1, 0, "").empty());
     EXPECT_TRUE(quiet.busy()) << "not yet: a mailer started from a script may still log";
-    end(quiet, 1, 11, "");
+    end(quiet, 1, 10, "");
     EXPECT_FALSE(quiet.busy() || quiet.notSent());
     quiet.due(kRunning, 20);
     end(quiet, 2, 20, "NOTICE => Creating it now\n");
     end(quiet, 2, 40, "NOTICE => Creating it now\n" + kRefused);
     EXPECT_TRUE(quiet.notSent()) << "the log grew: its verdict counts, not the status";
+    // An old outcome seen again decides nothing; a try again waits its own quiet time.
+    end(quiet, 2, 41, kSent);
+    EXPECT_TRUE(quiet.notSent());
+    EXPECT_EQ(quiet.tick(100), (std::vector<Start>{{2, kRunning}}));
+    end(quiet, 2, 105, "");
+    EXPECT_TRUE(quiet.busy());
 }
 
 TEST(AlertQueue, ATryThatTakesTooLongIsEndedAndCountsAsNotSent) {
@@ -87,6 +94,12 @@ TEST(AlertQueue, ANotSentAlertIsTriedAgainOnScheduleThenGivenUp) {
     EXPECT_GE(now, 24 * 3600 - 900);
     EXPECT_NE(q.tooltipLine(at, L"L").find(L"given up after 24 hours"), std::wstring::npos);
     EXPECT_TRUE(q.notSent());
+
+    AlertQueue edge({50, 300, 50});  // a try due just as the time to give up comes
+    edge.due(kStopped, 0);
+    end(edge, 1, 0, kRefused);
+    EXPECT_TRUE(edge.tick(50).empty());
+    EXPECT_FALSE(edge.busy());
 }
 
 TEST(AlertQueue, AlertsNeverArriveOutOfOrder) {
@@ -99,6 +112,17 @@ TEST(AlertQueue, AlertsNeverArriveOutOfOrder) {
     EXPECT_EQ(end(q, 1, 12, kSent), (std::vector<Start>{{2, kRunning}}));
     end(q, 2, 13, kSent);
     EXPECT_FALSE(q.busy());
+
+    // Both fail again: each keeps its own schedule, neither is lost.
+    AlertQueue w({60, 300});
+    w.due(kStopped, 0);
+    end(w, 1, 1, kRefused);
+    w.due(kRunning, 10);
+    EXPECT_EQ(end(w, 1, 12, kRefused), (std::vector<Start>{{2, kRunning}}));  // 1 next at 132
+    end(w, 2, 13, kRefused);                                                  // 2 next at 73
+    EXPECT_EQ(w.tick(73), (std::vector<Start>{{2, kRunning}}));
+    end(w, 2, 74, kRefused);
+    EXPECT_EQ(w.tick(132), (std::vector<Start>{{1, kStopped}}));
 
     // Both fail; the later one sent first drops the earlier, which it tells of.
     AlertQueue r({60, 300});
@@ -118,8 +142,15 @@ TEST(AlertQueue, AlertsNeverArriveOutOfOrder) {
     s.due(kStopped, 0);
     EXPECT_EQ(s.due(kRunning, 1), (std::vector<Start>{{2, kRunning}}));
     EXPECT_EQ(s.running(), (std::vector<int>{1, 2}));
+    end(s, 2, 2, kSent);
+    EXPECT_EQ(s.running(), std::vector<int>{1}) << "a try on its way is not dropped";
+    end(s, 1, 3, kRefused);
+    EXPECT_FALSE(s.busy()) << "the RUNNING alert already sent tells of this one";
+    EXPECT_NE(s.tooltipLine(at, L"L").find(L"was dropped"), std::wstring::npos);
+    s.due(kStopped, 4);
+    s.due(kRunning, 5);
     // A script that could not start is a try that failed.
-    EXPECT_TRUE(s.notStarted(2, L"could not start x.bat - denied", 2).empty());
-    EXPECT_NE(s.tooltipLine(at, L"L").find(L"NOT SENT t2: could not start x.bat - denied"),
+    EXPECT_TRUE(s.notStarted(4, L"could not start x.bat - denied", 6).empty());
+    EXPECT_NE(s.tooltipLine(at, L"L").find(L"NOT SENT t6: could not start x.bat - denied"),
               std::wstring::npos);
 }
