@@ -9,6 +9,8 @@ namespace kovalt::ui {
 namespace {
 constexpr const wchar_t* kDefaultFace = L"Tahoma";
 constexpr double kDefaultPoints = 8.0;
+// Posted when the focus has left a text box, to look at where it went once it is there.
+constexpr UINT kFocusLeft = WM_APP + 1;
 
 BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info = {sizeof(info)};
@@ -132,7 +134,33 @@ LRESULT Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             onCommandMessage(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
             return 0;
-        case DM_GETDEFID: return defaultButton_ ? MAKELRESULT(defaultButton_, DC_HASDEFID) : 0;
+        case DM_GETDEFID: {
+            // As in a dialog, a push button with the focus is the default one while it has
+            // it: Enter presses the button the user sees focused, never the OK behind it.
+            HWND focus = ::GetFocus();
+            if (focus && ::GetParent(focus) == hwnd_ &&
+                (::SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
+                return MAKELRESULT(::GetDlgCtrlID(focus), DC_HASDEFID);
+            return defaultButton_ ? MAKELRESULT(defaultButton_, DC_HASDEFID) : 0;
+        }
+        case WM_ACTIVATE:
+            // As in a dialog, the control that had the focus gets it back when the user returns
+            // from another program or a window opened over this one.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND focus = ::GetFocus();
+                if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+            } else if (!HIWORD(wp) && lastFocus_ && ::IsChild(hwnd_, lastFocus_)) {
+                ::SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
+        case kFocusLeft: {
+            // Losing focus is the focus moving to another control of this program; switching
+            // to another program leaves this thread without a focus, and is not that.
+            HWND focus = ::GetFocus(), box = reinterpret_cast<HWND>(lp);
+            if (focus && focus != box) onCommand(static_cast<int>(wp), EN_KILLFOCUS, box);
+            return 0;
+        }
         case WM_TIMER:
             if (auto it = timers_.find(wp); it != timers_.end()) it->second->fire();
             return 0;
@@ -162,6 +190,10 @@ LRESULT Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
 bool Window::onMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 void Window::onCommandMessage(int id, int code, HWND control) {
+    if (control && code == EN_KILLFOCUS) {
+        ::PostMessageW(hwnd_, kFocusLeft, id, reinterpret_cast<LPARAM>(control));
+        return;
+    }
     // Enter and Esc arrive as IDOK and IDCANCEL from the dialog keyboard handling.
     if (!control && id == IDOK && defaultButton_) id = defaultButton_;
     if (!control && id == IDCANCEL) {

@@ -118,7 +118,8 @@ protected:
     // What failed after a click on `clicked`: on the window's status line, or, in a window
     // without one, on the tooltip of the control that was clicked.
     void showFailure(HWND clicked, const std::wstring& text);
-    // Enter presses the default button and Esc the cancel button, as in a dialog.
+    // Enter presses the default button (or the push button with the focus) and Esc the cancel
+    // button, as in a dialog.
     void setDefaultButton(int id) { defaultButton_ = id; }
     void setCancelButton(int id) { cancelButton_ = id; }
 
@@ -133,6 +134,7 @@ protected:
 
     // Per-message hooks. Return true when handled, with the result in `result`.
     virtual bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // EN_KILLFOCUS comes only when the focus has moved to another control of this program.
     virtual void onCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
     // The close event: save what must be saved. The window is destroyed after it.
     virtual void onClose() {}
@@ -168,6 +170,7 @@ private:
     bool closed_ = false;
     UINT dpi_ = 96;
     HWND tooltipWindow_ = nullptr;
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the window was left
     TwipRect placedTwips_;
     RECT placedPixels_ = {};
     std::vector<Placed> placed_;

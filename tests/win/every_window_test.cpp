@@ -1,4 +1,6 @@
 // What holds for every window: where it opens from, and what its closing stores.
+#include <algorithm>
+
 #include "about/about_window.h"
 #include "about/donations_window.h"
 #include "email/email_main_window.h"
@@ -23,7 +25,8 @@ struct Openers : test::Instance {
         return *(settings = test::opened<SettingsWindow>(context, openMain()));
     }
     ui::Window& emailMain() {
-        return *(email = test::opened<EmailMainWindow>(context, settingsOf(), *main));
+        SettingsWindow& opener = settingsOf();  // before the strip is taken: it makes the strip
+        return *(email = test::opened<EmailMainWindow>(context, opener, *main));
     }
     ui::Window& shared() {
         return *(window = test::opened<email::EmailSharedWindow>(context, emailOf()));
@@ -115,4 +118,58 @@ INSTANTIATE_TEST_SUITE_P(
             EmailMainWindow::VIEW_OUTPUT_COMMANDS_BUTTON},
         Row{"donations", &Openers::about, L"BREVLIN_TALVERO_DONATIONS_WINDOW",
             about::AboutWindow::DONATIONS_BUTTON}),
+    nameOf);
+
+// Keys as the user types them, each to the control with the focus, through the modal loop.
+constexpr WPARAM kShift = 0x10000;  // with Shift held
+struct KeyRow {
+    const char* name;
+    ui::Window& (Openers::*open)();
+    std::vector<WPARAM> keys;
+    bool fieldsStored;
+    int focused = 0;  // a control given the focus first, as a press dragged off it would
+};
+struct TheKeyboard : Openers, testing::WithParamInterface<KeyRow> {};
+
+TEST_P(TheKeyboard, EnterPressesTheFocusedButtonElseTheDefaultAndEscCancels) {
+    test::makeFolder(program / L"BATS");
+    ui::Window& w = (this->*GetParam().open)();
+    store.saved.clear();
+    const std::vector<WPARAM>& keys = GetParam().keys;
+    size_t typed = 0;
+    ui::Timer typist(w, [&] {  // after the last key, the title bar's close if still open
+        if (typed == 0 && GetParam().focused) ::SetFocus(w.control(GetParam().focused));
+        if (typed < keys.size()) {
+            BYTE state[256];
+            ::GetKeyboardState(state);
+            state[VK_SHIFT] = keys[typed] & kShift ? 0x80 : 0;
+            ::SetKeyboardState(state);
+            ::PostMessageW(::GetFocus(), WM_KEYDOWN, keys[typed] & 0xff, 0);
+        }
+        if (typed++ == keys.size()) ::PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+    });
+    typist.setInterval(50);
+    typist.setEnabled(true);
+    ui::showModal(w, ::GetWindow(w.hwnd(), GW_OWNER));
+    EXPECT_EQ(typed, keys.size()) << "the keys closed it";
+    EXPECT_EQ(std::ranges::any_of(store.saved, [](auto& k) { return k.ends_with(L"BOX"); }),
+              GetParam().fieldsStored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, TheKeyboard,
+    testing::Values(
+        KeyRow{"enter_on_a_focused_cancel",
+               &Openers::emailMain,
+               {VK_RETURN},
+               false,
+               EmailMainWindow::CANCEL_BUTTON},
+        // The shared window's tab order ends at Cancel, OK.
+        KeyRow{"enter_on_a_focused_ok", &Openers::shared, {kShift | VK_TAB, VK_RETURN}, true},
+        KeyRow{"enter_in_a_text_box", &Openers::shared, {VK_TAB, VK_TAB, VK_RETURN}, true},
+        KeyRow{"enter_in_the_email_window",
+               &Openers::emailMain,
+               {VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN},
+               true},
+        KeyRow{"esc", &Openers::shared, {VK_TAB, VK_TAB, VK_ESCAPE}, false}),
     nameOf);
