@@ -157,6 +157,8 @@ void DonationsWindow::THANKS_DONATIONS_MESSAGE_TEXTBOX_DblClick() {
 }
 
 void DonationsWindow::DONATION_ADDRESS_TEXTBOX_DblClick(int id) {
+    // The whole address, not the word under the pointer: addresses may hold hyphens.
+    ::SendMessageW(control(id), EM_SETSEL, 0, -1);
     setColors(control(id), {kBlack, kLightPink});
 }
 

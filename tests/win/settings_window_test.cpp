@@ -1,3 +1,6 @@
+#include <atomic>
+#include <thread>
+
 #include "instance/settings_window.h"
 #include "win_test_support.h"
 
@@ -48,13 +51,34 @@ TEST_F(SettingsWindowTest, ItsControlsActOnTheStripAtOnce) {
     fileAnswer = L"miner.exe";
     click(*w, SettingsWindow::BROWSE_PROCESS_NAME_FILE_BUTTON);
     EXPECT_EQ(main->processName(), L"miner.exe");
+    const auto lightIsRed = [&] {
+        ui::pumpMessages(50ms);
+        return ui::WindowTestAccess::colours(*w, SettingsWindow::UPDATE_SETTINGS_LIGHT_TEXTBOX)
+                   .background == ui::colours::kRed;
+    };
     ::SetForegroundWindow(w->hwnd());
     ::SetFocus(name);
+    std::atomic<bool> away = false;
+    std::thread other([&] {  // the user switches to another program's window
+        HWND window = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99,
+                                        nullptr, nullptr, nullptr, nullptr);
+        for (int i = 0; i < 100 && !away; ++i) {
+            ::SetForegroundWindow(window);
+            ui::pumpMessages(20ms);
+            away = ::GetForegroundWindow() == window;
+        }
+        ui::pumpMessages(100ms);
+        ::DestroyWindow(window);
+    });
+    test::waitUntil([&] { return away.load(); }, 3s);
+    other.join();
+    EXPECT_TRUE(away);
+    EXPECT_FALSE(lightIsRed()) << "switching to another program is not leaving the name box";
+    ::SetForegroundWindow(w->hwnd());
+    EXPECT_TRUE(test::waitUntil([&] { return ::GetFocus() == name; }))
+        << "coming back, the keyboard is where it was";
     ::SetFocus(w->control(SettingsWindow::RUNNER_NAME_TEXTBOX));
-    EXPECT_EQ(
-        ui::WindowTestAccess::colours(*w, SettingsWindow::UPDATE_SETTINGS_LIGHT_TEXTBOX).background,
-        ui::colours::kRed)
-        << "the name box was left";
+    EXPECT_TRUE(lightIsRed()) << "the name box was left";
 
     click(*w, SettingsWindow::AlwaysOnTop_TICKBOX);  // ticked by the empty store's default
     EXPECT_EQ(stored(L"AlwaysOnTop_TICKBOX"), L"0") << "stored the moment it changes";
