@@ -23,7 +23,11 @@ std::wstring_view InstanceSettings::sectionOf(const SettingKey& key) const {
 
 std::wstring InstanceSettings::text(const SettingKey& key) const {
     auto stored = store_.read(key.application, sectionOf(key), key.name).text;
-    return stored ? std::move(*stored) : std::wstring(key.defaultText);
+    // No field can use more than a command line of cmd.exe holds; a longer value is junk and
+    // would be copied into every field and line that shows it.
+    constexpr size_t kLongestValue = 8191;
+    if (!stored || stored->size() > kLongestValue) return std::wstring(key.defaultText);
+    return std::move(*stored);
 }
 
 bool InstanceSettings::flag(const SettingKey& key) const {

@@ -50,4 +50,8 @@ TEST(InstanceSettings, SectionsAndApplicationsKeepTheirValuesApart) {
               L"300");
     a.save(keys::PROCESS_NAME_TEXTBOX, L" my app's.exe ");
     EXPECT_EQ(a.text(keys::PROCESS_NAME_TEXTBOX), L" my app's.exe ") << "free text unchanged";
+    a.save(keys::PROCESS_NAME_TEXTBOX, std::wstring(8191, L'a'));
+    EXPECT_EQ(a.text(keys::PROCESS_NAME_TEXTBOX).size(), 8191u);
+    a.save(keys::PROCESS_NAME_TEXTBOX, std::wstring(1 << 20, L'a'));
+    EXPECT_EQ(a.text(keys::PROCESS_NAME_TEXTBOX), L"") << "a megabyte of junk reads as the default";
 }
