@@ -56,7 +56,9 @@ void MailFieldsWindow::createLabels(const wchar_t* heading) {
 void MailFieldsWindow::loadFields(const settings::InstanceSettings& stored,
                                   const std::array<settings::SettingKey, 11>& keys) {
     for (size_t i = 0; i < 8; ++i) setControlText(kFieldIds[i], stored.text(keys[i]));
-    tls_.load(stored.tickState(keys[8]), stored.tickState(keys[9]), stored.tickState(keys[10]));
+    // Read in the order of the boxes (the arguments of one call are not read in a set order).
+    const int no = stored.tickState(keys[8]), yes = stored.tickState(keys[9]);
+    tls_.load(no, yes, stored.tickState(keys[10]));
     showTls();
     SHOW_PASSWORD_TICKBOX_Click();  // unticked in a new window: the password starts masked
 }

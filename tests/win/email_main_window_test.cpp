@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "email/email_main_window.h"
 #include "instance/settings_window.h"
 #include "win_test_support.h"
@@ -92,3 +94,12 @@ INSTANTIATE_TEST_SUITE_P(
             "store_refuses", [](test::Instance& t, EmailMainWindow&) { t.store.denyWrites = true; },
             L"The alert scripts were written, but the settings could not be stored", false, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EmailMainWindowTest, TheTlsBoxesAreReadInTheOrderOfTheBoxes) {
+    auto w = open();
+    std::vector<std::wstring> tls;
+    std::ranges::copy_if(store.readKeys, std::back_inserter(tls),
+                         [](const std::wstring& key) { return key.starts_with(L"TLS_"); });
+    EXPECT_EQ(tls, (std::vector<std::wstring>{L"TLS_NO_TICKBOX", L"TLS_YES_TICKBOX",
+                                              L"TLS_AUTO_TICKBOX"}));
+}

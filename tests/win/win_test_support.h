@@ -17,16 +17,17 @@ using namespace std::chrono_literals;
 
 namespace kovalt::test {
 
-// A store on a scratch key under HKCU, removed at the end, that lists the keys saved in order
-// and can refuse writes, as a key the user may not write to.
+// A store on a scratch key under HKCU, removed at the end, that lists the keys read and saved in
+// order and can refuse writes, as a key the user may not write to.
 struct ScratchStore final : settings::SettingsStore {
     platform::RegistryStore registry{L"Software\\KovaltTests\\" + uniqueSuffix()};
-    std::vector<std::wstring> saved;
+    std::vector<std::wstring> saved, readKeys;
     bool denyWrites = false;
 
     ~ScratchStore() override;
     settings::ReadResult read(std::wstring_view a, std::wstring_view s,
                               std::wstring_view k) override {
+        readKeys.emplace_back(k);
         return registry.read(a, s, k);
     }
     platform::Result save(std::wstring_view a, std::wstring_view s, std::wstring_view k,
