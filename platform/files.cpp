@@ -59,29 +59,35 @@ std::string readFileFrom(const std::wstring& path, long long offset) {
     return bytes;
 }
 
+namespace {
+// Text in the system's code page; 0 when a character has no place in it. A UTF-8 code page
+// takes no flags and reports no default character.
+int ansiBytes(const wchar_t* text, int length, char* out, int room) {
+    const bool utf8 = ::GetACP() == CP_UTF8;
+    BOOL usedDefault = FALSE;
+    const int size = ::WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, text, length,
+                                           out, room, nullptr, utf8 ? nullptr : &usedDefault);
+    return usedDefault ? 0 : size;
+}
+}  // namespace
+
 std::optional<std::string> toAnsi(const std::wstring& text) {
     if (text.empty()) return std::string();
-    BOOL usedDefault = FALSE;
-    const int size =
-        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                              static_cast<int>(text.size()), nullptr, 0, nullptr, &usedDefault);
-    if (size <= 0 || usedDefault) return std::nullopt;
+    const int length = static_cast<int>(text.size());
+    const int size = ansiBytes(text.data(), length, nullptr, 0);
+    if (size <= 0) return std::nullopt;
     std::string bytes(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                          bytes.data(), size, nullptr, &usedDefault);
+    ansiBytes(text.data(), length, bytes.data(), size);
     return bytes;
 }
 
 bool ansiAndOemAgree(wchar_t c) {
-    char byte = 0;
-    BOOL usedDefault = FALSE;
-    if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &c, 1, &byte, 1, nullptr,
-                              &usedDefault) != 1 ||
-        usedDefault)
-        return false;
-    wchar_t back = 0;
-    return ::MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, &byte, 1, &back, 1) == 1 &&
-           back == c;
+    // A character may take two bytes (the code pages of Chinese, Japanese and Korean systems).
+    char bytes[8] = {};
+    const int n = ansiBytes(&c, 1, bytes, sizeof bytes);
+    wchar_t back[2] = {};
+    return n > 0 && ::MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, bytes, n, back, 2) == 1 &&
+           back[0] == c;
 }
 
 }  // namespace kovalt::platform

@@ -8,12 +8,14 @@
 
 using namespace kovalt;
 
-// Runs under a locale whose script and cmd.exe code pages share letters beyond ASCII (the test
-// command sets one): what OK writes reaches the mailer's arguments exactly as typed.
+// Runs under locales whose script and cmd.exe code pages share letters beyond ASCII (the test
+// command sets them, one with two-byte letters): what OK writes reaches the mailer's arguments
+// exactly as typed.
 TEST(ScriptCarriage, WhatTheCheckAcceptsReachesTheMailerUnchangedThroughCmd) {
-    std::wstring letter(1, 0xC0);
-    while (letter[0] < 0x250 && !platform::ansiAndOemAgree(letter[0])) ++letter[0];
-    ASSERT_LT(letter[0], 0x250) << "no shared letter in " << ::GetACP() << " and " << ::GetOEMCP();
+    std::wstring letter(1, 0xC0);  // a Latin letter, else a kana of two bytes
+    while (letter[0] < 0x3100 && !platform::ansiAndOemAgree(letter[0]))
+        letter[0] = letter[0] == 0x250 ? 0x3041 : letter[0] + 1;
+    ASSERT_LT(letter[0], 0x3100) << "no shared letter in " << ::GetACP() << " and " << ::GetOEMCP();
     test::ScratchFolder program(L"kovalt (x86) R&D");
     const std::wstring home = program / L"mail home & co", args = home + L"\\args.txt";
     test::makeFolder(home);
