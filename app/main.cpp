@@ -6,8 +6,18 @@
 #include "monitor/main_window.h"
 #include "platform/instance_context.h"
 #include "platform/registry_store.h"
+#include "platform/single_instance.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    // An instance that runs already is brought forward instead of watched a second time.
+    const std::wstring instance = kovalt::platform::currentProgram().instanceName;
+    const kovalt::platform::InstanceLock lock(instance);
+    if (lock.heldElsewhere()) {
+        kovalt::platform::bringRunningCopyForward(instance,
+                                                  kovalt::monitor::MainWindow::kClassName);
+        return 0;
+    }
+
     kovalt::platform::ComInit com;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "bench/bench.h"
+#include "platform/ui/dpi.h"
 #include "settings/placement.h"
 
 using namespace kovalt;
@@ -27,7 +28,7 @@ double timeToShown(const std::wstring& exe, const std::wstring& arguments,
         HWND window = ::FindWindowW(windowClass, nullptr);
         if (!window || !::IsWindowVisible(window) || !::GetWindowRect(window, &r)) continue;
         if (ui::PixelRect{r.left, r.top, r.right, r.bottom} ==
-            ui::toPixels(place, ::GetDpiForWindow(window)))
+            ui::toPixels(place, ui::dpiOf(window)))
             shown = nowMs() - start;
         else
             *elsewhere = true;

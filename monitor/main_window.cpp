@@ -41,7 +41,7 @@ MainWindow::MainWindow(const platform::InstanceContext& context)
 
 platform::Result MainWindow::open(int showCommand) {
     const platform::Result created =
-        create(L"KOVALT_MAIN", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, L"KVA - ",
+        create(kClassName, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, L"KVA - ",
                nullptr, context_.icons.program);
     if (!created.ok()) return created;
     createControls();

@@ -21,6 +21,7 @@ namespace kovalt::monitor {
 class MainWindow final : public ui::Window {
 public:
     enum ControlId { TLV_BUTTON = 101, TLV_TITLE_2, RUN_LIGHT_LABEL };
+    static constexpr const wchar_t* kClassName = L"KOVALT_MAIN";
 
     explicit MainWindow(const platform::InstanceContext& context);
 

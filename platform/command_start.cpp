@@ -8,14 +8,6 @@
 
 namespace kovalt::platform {
 
-namespace {
-std::wstring systemFolder() {
-    wchar_t buffer[MAX_PATH];
-    UINT length = ::GetSystemDirectoryW(buffer, MAX_PATH);
-    return length && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
-}
-}  // namespace
-
 std::optional<unsigned long> StartedScript::exitCode() const {
     DWORD code = 0;
     if (!process_ || ::WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0 ||

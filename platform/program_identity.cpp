@@ -1,5 +1,7 @@
 #include "platform/program_identity.h"
 
+#include <cstdint>
+
 namespace kovalt::platform {
 
 ProgramIdentity identityFromPath(std::wstring_view path) {
@@ -12,6 +14,24 @@ ProgramIdentity identityFromPath(std::wstring_view path) {
     const size_t dot = file.find_last_of(L'.');
     if (dot != std::wstring_view::npos && dot > 0) file = file.substr(0, dot);
     return {std::wstring(folder), std::wstring(file)};
+}
+
+std::wstring instanceLockName(std::wstring_view name) {
+    constexpr size_t kReadable = 64;
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the characters
+    for (wchar_t c : name) {
+        hash ^= static_cast<std::uint32_t>(c);
+        hash *= 1099511628211ull;
+    }
+    std::wstring lock = L"Local\\KOVALT-";
+    for (wchar_t c : name.substr(0, kReadable)) {
+        const bool kept = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
+                          (c >= L'0' && c <= L'9') || c == L'-' || c == L'_' || c == L'.';
+        lock += kept ? c : L'_';
+    }
+    lock += L'-';
+    for (int shift = 60; shift >= 0; shift -= 4) lock += L"0123456789ABCDEF"[(hash >> shift) & 15];
+    return lock;
 }
 
 }  // namespace kovalt::platform

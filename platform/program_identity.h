@@ -15,6 +15,13 @@ struct ProgramIdentity {
 // Splits a full executable path; portable, so it is tested natively.
 ProgramIdentity identityFromPath(std::wstring_view executablePath);
 
+// The name of the object that the running copy of an instance holds in the user's session
+// (Local\KOVALT-...), from the instance name with its case already folded. Past "Local\" such a
+// name may hold no backslash, and MAX_PATH characters at most, while an instance name is any file
+// name: letters, digits and "-_." are kept for the reader, the rest becomes "_", and a hash of
+// the whole name keeps apart the names that differ only in what was dropped or cut.
+std::wstring instanceLockName(std::wstring_view foldedInstanceName);
+
 #ifdef _WIN32
 // The identity of the running executable, asked afresh at every call.
 ProgramIdentity currentProgram();

@@ -4,6 +4,23 @@
 
 namespace kovalt::platform {
 
+std::wstring systemFolder() {
+    wchar_t buffer[MAX_PATH];
+    UINT length = ::GetSystemDirectoryW(buffer, MAX_PATH);
+    return length && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+
+SystemLibrary::SystemLibrary(const wchar_t* name)
+    : module_(::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    // Windows 7 without its 2011 loader update (KB2533623) rejects the flag; the full path in
+    // the system folder asks for the same DLL there.
+    if (module_ || ::GetLastError() != ERROR_INVALID_PARAMETER) return;
+    const std::wstring folder = systemFolder();
+    if (!folder.empty())
+        module_.reset(::LoadLibraryExW((folder + L"\\" + name).c_str(), nullptr,
+                                       LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
 std::wstring errorText(DWORD code) {
     wchar_t* buffer = nullptr;
     DWORD length = ::FormatMessageW(

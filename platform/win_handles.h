@@ -73,13 +73,15 @@ using UniqueBrush = Unique<NullEmpty<HBRUSH, ::DeleteObject>>;
 using UniqueModule = Unique<NullEmpty<HMODULE, ::FreeLibrary>>;
 using UniqueWindow = Unique<NullEmpty<HWND, ::DestroyWindow>>;
 
+// The system folder ("C:\Windows\system32"), or nothing when it cannot be had.
+std::wstring systemFolder();
+
 // A system DLL loaded only for the moment it is needed: the dialogs' DLLs are large, and a
 // program that stays up for weeks should not carry them between uses. Only the system folder is
 // searched, so no DLL of the same name elsewhere is picked up.
 class SystemLibrary {
 public:
-    explicit SystemLibrary(const wchar_t* name)
-        : module_(::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
+    explicit SystemLibrary(const wchar_t* name);
     // The named function as the given pointer type, or null.
     template <typename Fn>
     Fn get(const char* name) const {

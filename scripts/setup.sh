@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ googletest clang-format      # native build, unit tests, the code's layout
   clang libclang-rt-14-dev                           # the fuzz targets (libFuzzer)
   mingw-w64 g++-mingw-w64-x86-64-posix               # the Windows build
+  binutils-mingw-w64-x86-64                          # its objdump, which reads the program's imports
   wine wine64 fonts-wine xvfb xauth imagemagick      # running it: Wine and its own fonts (only
                                                      # recommended by wine), a virtual display, screenshots
   python3 python3-pytest python3-aiosmtpd sendemail  # end-to-end tests: harness, SMTP server, mailer

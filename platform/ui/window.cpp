@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <string_view>
+
+#include "platform/ui/dpi.h"
 
 namespace kovalt::ui {
 
@@ -80,7 +83,7 @@ Window::~Window() {
     }
 }
 
-UINT Window::dpi() const { return hwnd_ ? ::GetDpiForWindow(hwnd_) : 96; }
+UINT Window::dpi() const { return hwnd_ ? dpiOf(hwnd_) : 96; }
 
 std::wstring Window::controlText(HWND control) {
     int length = ::GetWindowTextLengthW(control);
@@ -357,7 +360,7 @@ HFONT Window::fontFor(const wchar_t* face, double points, bool bold) {
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
-    wcsncpy_s(lf.lfFaceName, face, _TRUNCATE);
+    std::wstring_view(face).substr(0, LF_FACESIZE - 1).copy(lf.lfFaceName, LF_FACESIZE - 1);
     return ::CreateFontIndirectW(&lf);
 }
 

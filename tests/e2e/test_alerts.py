@@ -1,7 +1,8 @@
 """The built program as a user runs it: a renamed copy set up through the registry and its own
 windows mails a stop and a start of the program it watches through the real mailer to an SMTP
 server on loopback, tries again an alert the server was not there for, and a second instance
-in the same folder stays quiet."""
+in the same folder stays quiet; the first instance started again ends at once."""
+import shutil
 import subprocess
 
 from harness import SETTINGS_KEY, MailServer, install_mailer, wait_for
@@ -44,6 +45,12 @@ def test_each_change_is_mailed_once_in_order_and_a_neighbour_stays_quiet(wine, i
         one.start()
         one.confirm_email_settings()
         one.wait_light("RUNNING")
+        # Started again, from another folder and with its name in other letters: the same
+        # instance, so it ends, leaving the running copy alone to mail each change.
+        again = one.folder / "again" / f"{one.instance.lower()}.exe"
+        again.parent.mkdir()
+        shutil.copy(one.exe, again)
+        assert wine.start(again).wait(timeout=30) == 0
 
         one_process.kill()
         one_process.wait(timeout=30)

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "monitor/alert_paths.h"
 #include "platform/program_identity.h"
 
 using kovalt::platform::identityFromPath;
+using kovalt::platform::instanceLockName;
 using namespace kovalt::monitor;
 
 TEST(ProgramIdentity, FolderAndInstanceNameComeFromTheExecutablePath) {
@@ -21,4 +24,19 @@ TEST(ProgramIdentity, FolderAndInstanceNameComeFromTheExecutablePath) {
     // The script path joins the pieces as they are, so a drive root gives a doubled separator.
     EXPECT_EQ(alertScriptPath(L"D:\\", L"W", AlertKind::Stopped),
               L"D:\\\\BATS\\W-PROCESS-STOPPED-EMAIL.bat");
+}
+
+TEST(ProgramIdentity, EachInstanceNameHoldsALockOfItsOwnThatWindowsAccepts) {
+    const std::wstring longName(300, L'W');
+    // Names that differ only where the readable part drops or cuts must still differ.
+    const std::wstring names[] = {L"WATCH1",  L"WATCH2", L"A\\B",         L"A/B",          L"A_B",
+                                  L"A\u00c9", L"",       longName + L"1", longName + L"2", L"A_"};
+    std::set<std::wstring> locks;
+    for (const std::wstring& name : names) {
+        const std::wstring lock = instanceLockName(name);
+        EXPECT_EQ(lock.rfind(L"Local\\", 0), 0u) << name;
+        EXPECT_EQ(lock.find(L'\\', 6), std::wstring::npos) << name;
+        EXPECT_LE(lock.size(), 260u) << name;  // MAX_PATH
+        EXPECT_TRUE(locks.insert(lock).second) << "shared with another name: " << name;
+    }
 }
