@@ -4,7 +4,23 @@
 
 namespace kovalt::email {
 
+namespace keys = settings::keys;
 using monitor::AlertKind;
+
+namespace {
+// The system's error codes (Win32) a script write may end with, by what the user can do.
+enum : unsigned long {
+    kPathNotFound = 3,
+    kAccessDenied = 5,
+    kWriteProtect = 19,
+    kSharingViolation = 32,
+    kLockViolation = 33,
+    kHandleDiskFull = 39,
+    kDiskFull = 112,
+    kAlreadyExists = 183,  // something else has the script's name
+    kNameTooLong = 206,
+};
+}  // namespace
 
 AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& context,
                                  const CodePageCheck& codePageHolds, const ScriptEncoder& encode) {
@@ -21,8 +37,8 @@ AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& co
         const std::optional<std::string> bytes = encode(*lines[i].second);
         if (!bytes) {
             scripts.problem = CarriageProblem{
-                L"The e-mail settings hold a character the alert scripts' code page cannot hold. "
-                L"The alert scripts were not written."};
+                L"The e-mail settings hold a character the alert scripts' code page cannot "
+                L"hold."};
             scripts.files = {};
             return scripts;
         }
@@ -31,6 +47,42 @@ AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& co
             *bytes + "\r\n"};
     }
     return scripts;
+}
+
+platform::Result storeLines(const settings::InstanceSettings& stored, const AlertScripts& scripts) {
+    const platform::Result running =
+        stored.save(keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX, scripts.runningLine);
+    const platform::Result stopped =
+        stored.save(keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX, scripts.stoppedLine);
+    return running.ok() ? stopped : running;
+}
+
+std::wstring scriptWriteProblem(const std::wstring& path, unsigned long code,
+                                const std::wstring& reason) {
+    const wchar_t* advice = L"";
+    switch (code) {
+        case kPathNotFound:
+            advice = L" Use CREATE FOLDERS in the settings window to make the BATS folder.";
+            break;
+        case kAccessDenied:
+        case kWriteProtect:
+            advice =
+                L" Check that you may write to the BATS folder (its permissions) and that "
+                L"the script is not read-only or held open by another program.";
+            break;
+        case kSharingViolation:
+        case kLockViolation:
+            advice =
+                L" Another program has the script open: close it, or wait for the alert "
+                L"that runs it to end, then press OK again.";
+            break;
+        case kHandleDiskFull:
+        case kDiskFull: advice = L" Free some space on the disk."; break;
+        case kAlreadyExists: advice = L" Move or rename what is in the way."; break;
+        case kNameTooLong: advice = L" Give the program file a shorter name."; break;
+        default: break;
+    }
+    return L"Could not write the alert script " + path + L": " + reason + L"." + advice;
 }
 
 }  // namespace kovalt::email

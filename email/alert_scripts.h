@@ -8,13 +8,12 @@
 #include <string>
 
 #include "email/command_line.h"
+#include "platform/files.h"
+#include "settings/settings_store.h"
 
 namespace kovalt::email {
 
-struct ScriptFile {
-    std::wstring path;
-    std::string bytes;  // the line in the script's code page, then CR LF
-};
+using ScriptFile = platform::FileContent;  // the line in the script's code page, then CR LF
 
 struct AlertScripts {
     std::wstring runningLine, stoppedLine;
@@ -30,5 +29,13 @@ using ScriptEncoder = std::function<std::optional<std::string>(const std::wstrin
 
 AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& context,
                                  const CodePageCheck& codePageHolds, const ScriptEncoder& encode);
+
+// Stores both lines of scripts now in place; the first failure.
+platform::Result storeLines(const settings::InstanceSettings& stored, const AlertScripts& scripts);
+
+// Why a script could not be put in place, and what the user can change about it: `code` is
+// the system's error code, `reason` the words for it.
+std::wstring scriptWriteProblem(const std::wstring& path, unsigned long code,
+                                const std::wstring& reason);
 
 }  // namespace kovalt::email
