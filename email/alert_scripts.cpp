@@ -2,6 +2,8 @@
 
 #include "monitor/alert_paths.h"
 
+#include <algorithm>
+
 namespace kovalt::email {
 
 namespace keys = settings::keys;
@@ -46,6 +48,38 @@ AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& co
             monitor::alertScriptPath(context.programFolder, context.instanceName, lines[i].first),
             *bytes + "\r\n"};
     }
+    return scripts;
+}
+
+MailFields storedFields(const settings::InstanceSettings& stored,
+                        const std::array<settings::SettingKey, 11>& k) {
+    return {stored.text(k[0]), stored.text(k[1]), stored.text(k[2]), stored.text(k[3]),
+            stored.text(k[4]), stored.text(k[5]), stored.text(k[6]), stored.text(k[7])};
+}
+
+TlsGroup storedTls(const settings::InstanceSettings& stored,
+                   const std::array<settings::SettingKey, 11>& k) {
+    TlsGroup group;
+    group.load(stored.tickState(k[8]), stored.tickState(k[9]), stored.tickState(k[10]));
+    return group;
+}
+
+std::optional<AlertScripts> scriptsNaming(const std::wstring& processName,
+                                          const settings::InstanceSettings& stored,
+                                          const std::wstring& programFolder,
+                                          const CodePageCheck& codePageHolds,
+                                          const ScriptEncoder& encode) {
+    const auto& fieldKeys = keys::kInstanceEmailFields;
+    if (std::none_of(fieldKeys.begin(), fieldKeys.end(),
+                     [&](const settings::SettingKey& key) { return stored.holds(key); }))
+        return std::nullopt;
+    const LineContext context{processName, storedTls(stored, fieldKeys).word(), programFolder,
+                              stored.instanceName()};
+    AlertScripts scripts =
+        prepareAlertScripts(storedFields(stored, fieldKeys), context, codePageHolds, encode);
+    if (scripts.runningLine == stored.text(keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX) &&
+        scripts.stoppedLine == stored.text(keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX))
+        return std::nullopt;
     return scripts;
 }
 

@@ -26,6 +26,10 @@ std::wstring InstanceSettings::text(const SettingKey& key) const {
     return stored ? std::move(*stored) : std::wstring(key.defaultText);
 }
 
+bool InstanceSettings::holds(const SettingKey& key) const {
+    return store_.read(key.application, sectionOf(key), key.name).text.has_value();
+}
+
 bool InstanceSettings::flag(const SettingKey& key) const {
     auto value = parseNumber(text(key));
     if (!value) value = parseNumber(key.defaultText);
