@@ -2,9 +2,27 @@
 
 #include "monitor/alert_paths.h"
 
+#include <algorithm>
+
 namespace kovalt::email {
 
+namespace keys = settings::keys;
 using monitor::AlertKind;
+
+namespace {
+// The system's error codes (Win32) a script write may end with, by what the user can do.
+enum : unsigned long {
+    kPathNotFound = 3,
+    kAccessDenied = 5,
+    kWriteProtect = 19,
+    kSharingViolation = 32,
+    kLockViolation = 33,
+    kHandleDiskFull = 39,
+    kDiskFull = 112,
+    kAlreadyExists = 183,  // something else has the script's name
+    kNameTooLong = 206,
+};
+}  // namespace
 
 AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& context,
                                  const CodePageCheck& codePageHolds, const ScriptEncoder& encode) {
@@ -21,8 +39,8 @@ AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& co
         const std::optional<std::string> bytes = encode(*lines[i].second);
         if (!bytes) {
             scripts.problem = CarriageProblem{
-                L"The e-mail settings hold a character the alert scripts' code page cannot hold. "
-                L"The alert scripts were not written."};
+                L"The e-mail settings hold a character the alert scripts' code page cannot "
+                L"hold."};
             scripts.files = {};
             return scripts;
         }
@@ -31,6 +49,76 @@ AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& co
             *bytes + "\r\n"};
     }
     return scripts;
+}
+
+MailFields storedFields(const settings::InstanceSettings& stored,
+                        const std::array<settings::SettingKey, 11>& k) {
+    return {stored.text(k[0]), stored.text(k[1]), stored.text(k[2]), stored.text(k[3]),
+            stored.text(k[4]), stored.text(k[5]), stored.text(k[6]), stored.text(k[7])};
+}
+
+TlsGroup storedTls(const settings::InstanceSettings& stored,
+                   const std::array<settings::SettingKey, 11>& k) {
+    // Read in the order of the boxes (the arguments of one call are not read in a set order).
+    const int no = stored.tickState(k[8]), yes = stored.tickState(k[9]);
+    TlsGroup group;
+    group.load(no, yes, stored.tickState(k[10]));
+    return group;
+}
+
+std::optional<AlertScripts> scriptsNaming(const std::wstring& processName,
+                                          const settings::InstanceSettings& stored,
+                                          const std::wstring& programFolder,
+                                          const CodePageCheck& codePageHolds,
+                                          const ScriptEncoder& encode) {
+    const auto& fieldKeys = keys::kInstanceEmailFields;
+    if (std::none_of(fieldKeys.begin(), fieldKeys.end(),
+                     [&](const settings::SettingKey& key) { return stored.holds(key); }))
+        return std::nullopt;
+    const LineContext context{processName, storedTls(stored, fieldKeys).word(), programFolder,
+                              stored.instanceName()};
+    AlertScripts scripts =
+        prepareAlertScripts(storedFields(stored, fieldKeys), context, codePageHolds, encode);
+    if (scripts.runningLine == stored.text(keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX) &&
+        scripts.stoppedLine == stored.text(keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX))
+        return std::nullopt;
+    return scripts;
+}
+
+platform::Result storeLines(const settings::InstanceSettings& stored, const AlertScripts& scripts) {
+    const platform::Result running =
+        stored.save(keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX, scripts.runningLine);
+    const platform::Result stopped =
+        stored.save(keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX, scripts.stoppedLine);
+    return running.ok() ? stopped : running;
+}
+
+std::wstring scriptWriteProblem(const std::wstring& path, unsigned long code,
+                                const std::wstring& reason) {
+    const wchar_t* advice = L"";
+    switch (code) {
+        case kPathNotFound:
+            advice = L" Use CREATE FOLDERS in the settings window to make the BATS folder.";
+            break;
+        case kAccessDenied:
+        case kWriteProtect:
+            advice =
+                L" Check that you may write to the BATS folder (its permissions) and that "
+                L"the script is not read-only or held open by another program.";
+            break;
+        case kSharingViolation:
+        case kLockViolation:
+            advice =
+                L" Another program has the script open: close it, or wait for the alert "
+                L"that runs it to end, then press OK again.";
+            break;
+        case kHandleDiskFull:
+        case kDiskFull: advice = L" Free some space on the disk."; break;
+        case kAlreadyExists: advice = L" Move or rename what is in the way."; break;
+        case kNameTooLong: advice = L" Give the program file a shorter name."; break;
+        default: break;
+    }
+    return L"Could not write the alert script " + path + L": " + reason + L"." + advice;
 }
 
 }  // namespace kovalt::email

@@ -1,5 +1,6 @@
 // What the e-mail window's OK puts on disk: both mailer lines, composed from the fields as they
-// stand, and each alert script's path and bytes, or the reason no script may be written.
+// stand, and each alert script's path and bytes, or the reason no script may be written; and
+// the same again when the watched name changes under e-mail settings already stored.
 #pragma once
 
 #include <array>
@@ -8,13 +9,13 @@
 #include <string>
 
 #include "email/command_line.h"
+#include "email/tls_group.h"
+#include "platform/files.h"
+#include "settings/settings_store.h"
 
 namespace kovalt::email {
 
-struct ScriptFile {
-    std::wstring path;
-    std::string bytes;  // the line in the script's code page, then CR LF
-};
+using ScriptFile = platform::FileContent;  // the line in the script's code page, then CR LF
 
 struct AlertScripts {
     std::wstring runningLine, stoppedLine;
@@ -30,5 +31,29 @@ using ScriptEncoder = std::function<std::optional<std::string>(const std::wstrin
 
 AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& context,
                                  const CodePageCheck& codePageHolds, const ScriptEncoder& encode);
+
+// One section's stored mailer fields and TLS group (eight texts, then the three tick states),
+// as an e-mail settings window loads them.
+MailFields storedFields(const settings::InstanceSettings& stored,
+                        const std::array<settings::SettingKey, 11>& keys);
+TlsGroup storedTls(const settings::InstanceSettings& stored,
+                   const std::array<settings::SettingKey, 11>& keys);
+
+// The scripts that name `processName`, composed from the instance's stored e-mail settings as
+// the e-mail window's OK composes them from its fields; nothing when the instance has no
+// e-mail settings stored or its stored lines are these already.
+std::optional<AlertScripts> scriptsNaming(const std::wstring& processName,
+                                          const settings::InstanceSettings& stored,
+                                          const std::wstring& programFolder,
+                                          const CodePageCheck& codePageHolds,
+                                          const ScriptEncoder& encode);
+
+// Stores both lines of scripts now in place; the first failure.
+platform::Result storeLines(const settings::InstanceSettings& stored, const AlertScripts& scripts);
+
+// Why a script could not be put in place, and what the user can change about it: `code` is
+// the system's error code, `reason` the words for it.
+std::wstring scriptWriteProblem(const std::wstring& path, unsigned long code,
+                                const std::wstring& reason);
 
 }  // namespace kovalt::email

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string_view>
+#include <tuple>
 
 namespace kovalt::email {
 
@@ -73,32 +74,34 @@ std::wstring composeLine(const MailFields& f, const LineContext& c, monitor::Ale
 
 std::optional<CarriageProblem> findCarriageProblem(const MailFields& f, const LineContext& c,
                                                    const CodePageCheck& codePageHolds) {
-    const std::pair<const wchar_t*, const std::wstring*> places[] = {
-        {L"The mailer home folder", &f.home},
-        {L"The SMTP server", &f.server},
-        {L"The SMTP username", &f.user},
-        {L"The SMTP password", &f.password},
-        {L"The From address", &f.from},
-        {L"The To address", &f.to},
-        {L"The Cc address", &f.cc},
-        {L"The Bcc address", &f.bcc},
-        {L"The watched process name", &c.processName},
-        {L"The program folder", &c.programFolder},
-        {L"The program's name", &c.instanceName}};
-    for (const auto& [name, value] : places)
+    // Each place with what the user can change to clear it.
+    constexpr wchar_t kField[] = L"Take it out of that field.";
+    const std::tuple<const wchar_t*, const std::wstring*, const wchar_t*> places[] = {
+        {L"The mailer home folder", &f.home, kField},
+        {L"The SMTP server", &f.server, kField},
+        {L"The SMTP username", &f.user, kField},
+        {L"The SMTP password", &f.password, kField},
+        {L"The From address", &f.from, kField},
+        {L"The To address", &f.to, kField},
+        {L"The Cc address", &f.cc, kField},
+        {L"The Bcc address", &f.bcc, kField},
+        {L"The watched process name", &c.processName,
+         L"Change the watched process name in the settings window."},
+        {L"The program folder", &c.programFolder, L"Move the program to another folder."},
+        {L"The program's name", &c.instanceName, L"Rename the program file."}};
+    for (const auto& [name, value, advice] : places)
         for (wchar_t ch : *value)
             if (refused(ch, codePageHolds))
                 return CarriageProblem{std::wstring(name) + L" holds " + describe(ch) +
-                                       L", which cannot be passed to the mailer unchanged. "
-                                       L"The alert scripts were not written."};
+                                       L", which cannot be passed to the mailer unchanged. " +
+                                       advice};
     for (auto kind : {monitor::AlertKind::Running, monitor::AlertKind::Stopped}) {
         const size_t length = composeLine(f, c, kind).size();
         if (length > kMaxLineLength)
             return CarriageProblem{
                 L"The e-mail settings make a command line of " + std::to_wstring(length) +
-                L" characters; a batch line holds "
-                L"at most " +
-                std::to_wstring(kMaxLineLength) + L". The alert scripts were not written."};
+                L" characters; a batch line holds at most " + std::to_wstring(kMaxLineLength) +
+                L". Shorten the address lists."};
     }
     return std::nullopt;
 }

@@ -49,7 +49,8 @@ std::wstring composeLine(const MailFields& fields, const LineContext& context,
 using CodePageCheck = std::function<bool(wchar_t)>;
 
 struct CarriageProblem {
-    std::wstring message;  // names the field and the character, never the field's text
+    // Names the place, the character (never the field's text) and what the user can change.
+    std::wstring message;
 };
 
 // The first thing that keeps the lines from reaching the mailer as typed: a character that

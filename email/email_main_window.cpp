@@ -83,23 +83,18 @@ void EmailMainWindow::OK_BUTTON_Click() {
     COMMAND_UPDATE_TIMER_Timer();
     const AlertScripts scripts =
         prepareAlertScripts(fields(), lineContext(), platform::ansiAndOemAgree, platform::toAnsi);
-    if (scripts.problem) {
-        showStatus(STATUS_LABEL, scripts.problem->message);
+    // The fields are stored only once both scripts hold them, so that the window, opened
+    // again, never shows settings other than those the alerts are sent with.
+    if (const std::optional<std::wstring> problem = putInPlace(scripts)) {
+        showStatus(STATUS_LABEL, *problem + L" Nothing was stored.");
         return;
     }
     const settings::InstanceSettings stored = context_.settings();
     const TwipRect place = placementTwips();
     settings::savePosition(stored, keys::kEmailMainPlacement, place.left, place.top);
     platform::Result failed = saveFields(stored, keys::kInstanceEmailFields);
-    for (auto [key, line] :
-         {std::pair{&keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX, &runningCommand_},
-          std::pair{&keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX, &stoppedCommand_}}) {
-        const platform::Result result = stored.save(*key, *line);
-        if (failed.ok()) failed = result;
-    }
-    main_.setRunningCommand(runningCommand_);
-    main_.setStoppedCommand(stoppedCommand_);
-    if (!writeScripts(scripts)) return;
+    const platform::Result lines = storeLines(stored, scripts);
+    if (failed.ok()) failed = lines;
     if (!failed.ok()) {
         showStatus(STATUS_LABEL,
                    L"The alert scripts were written, but the settings could not be stored: " +
@@ -110,18 +105,12 @@ void EmailMainWindow::OK_BUTTON_Click() {
     close();
 }
 
-bool EmailMainWindow::writeScripts(const AlertScripts& scripts) {
-    for (const ScriptFile& script : scripts.files) {
-        const platform::Result written = platform::replaceFile(script.path, script.bytes);
-        if (!written.ok()) {
-            showStatus(STATUS_LABEL, L"Could not write the alert script " + script.path + L": " +
-                                         platform::describe(written) +
-                                         L". Use CREATE FOLDERS in the settings window if BATS "
-                                         L"is missing.");
-            return false;
-        }
-    }
-    return true;
+std::optional<std::wstring> putInPlace(const AlertScripts& scripts) {
+    if (scripts.problem) return scripts.problem->message;
+    std::wstring failed;
+    const platform::Result written = platform::replaceFiles(scripts.files, failed);
+    if (written.ok()) return std::nullopt;
+    return scriptWriteProblem(failed, written.code, platform::describe(written));
 }
 
 void EmailMainWindow::SHARED_SETTINGS_BUTTON_Click() {

@@ -1,9 +1,11 @@
 // KOVALT_EMAIL_MAIN_SETTINGS: the instance's mailer fields and TLS mode. While open it composes
-// both mailer command lines twice a second and mirrors them into the strip; OK stores the
-// fields and writes both alert scripts. Opened modal over the monitor settings window.
+// both mailer command lines twice a second and mirrors them into the strip; OK writes both
+// alert scripts and, once both are in place, stores the fields. Opened modal over the monitor
+// settings window.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "email/mail_fields_window.h"
@@ -60,7 +62,6 @@ protected:
 private:
     void createControls();
     LineContext lineContext() const;
-    bool writeScripts(const AlertScripts& scripts);
 
     instance::SettingsWindow& opener_;
     monitor::MainWindow& main_;
@@ -69,5 +70,8 @@ private:
     ui::Timer COMMAND_UPDATE_TIMER_;
     EmailSharedWindow* sharedWindow_ = nullptr;
 };
+
+// Puts both alert scripts in place, or neither; why not, in words the user can act on.
+std::optional<std::wstring> putInPlace(const AlertScripts& scripts);
 
 }  // namespace kovalt::email

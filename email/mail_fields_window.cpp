@@ -1,5 +1,7 @@
 #include "email/mail_fields_window.h"
 
+#include "email/alert_scripts.h"
+
 namespace kovalt::email {
 
 namespace {
@@ -55,11 +57,8 @@ void MailFieldsWindow::createLabels(const wchar_t* heading) {
 
 void MailFieldsWindow::loadFields(const settings::InstanceSettings& stored,
                                   const std::array<settings::SettingKey, 11>& keys) {
-    for (size_t i = 0; i < 8; ++i) setControlText(kFieldIds[i], stored.text(keys[i]));
-    // Read in the order of the boxes (the arguments of one call are not read in a set order).
-    const int no = stored.tickState(keys[8]), yes = stored.tickState(keys[9]);
-    tls_.load(no, yes, stored.tickState(keys[10]));
-    showTls();
+    setFields(storedFields(stored, keys));
+    setTls(storedTls(stored, keys));
     SHOW_PASSWORD_TICKBOX_Click();  // unticked in a new window: the password starts masked
 }
 

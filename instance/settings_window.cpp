@@ -1,6 +1,7 @@
 #include "instance/settings_window.h"
 
 #include "about/about_window.h"
+#include "email/alert_scripts.h"
 #include "email/email_main_window.h"
 #include "email/output_commands_window.h"
 #include "instance/folder_tree.h"
@@ -83,11 +84,39 @@ void SettingsWindow::saveFields() {
     stored.save(keys::PROCESS_NAME_TEXTBOX, controlText(PROCESS_NAME_TEXTBOX));
 }
 
-void SettingsWindow::Form_Unload() { saveFields(); }
+void SettingsWindow::Form_Unload() {
+    saveFields();
+    // Closed by its title bar the window cannot show a failure; OK has shown it already.
+    keepAlertsNamingWatchedProcess();
+}
 
 void SettingsWindow::OK_BUTTON_Click() {
     saveFields();
-    close();  // the close stores the same five values again
+    // The window stays open to say why the alerts still name another process.
+    if (keepAlertsNamingWatchedProcess()) close();  // the close stores the same values again
+}
+
+bool SettingsWindow::keepAlertsNamingWatchedProcess() {
+    const settings::InstanceSettings stored = context_.settings();
+    const std::optional<email::AlertScripts> scripts =
+        email::scriptsNaming(processName(), stored, context_.identity().folder,
+                             platform::ansiAndOemAgree, platform::toAnsi);
+    if (!scripts) return true;
+    if (const std::optional<std::wstring> problem = email::putInPlace(*scripts)) {
+        showStatus(STATUS_LABEL, *problem +
+                                     L" The watched name was stored, but the alert scripts "
+                                     L"still name the process they named before.");
+        return false;
+    }
+    main_.setRunningCommand(scripts->runningLine);
+    main_.setStoppedCommand(scripts->stoppedLine);
+    if (const platform::Result saved = email::storeLines(stored, *scripts); !saved.ok()) {
+        showStatus(STATUS_LABEL, L"The alert scripts now name " + processName() +
+                                     L", but their lines could not be stored: " +
+                                     platform::describe(saved));
+        return false;
+    }
+    return true;
 }
 
 void SettingsWindow::ENABLED_TICKBOX_Click() {

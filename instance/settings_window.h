@@ -1,6 +1,7 @@
 // KOVALT_SETTINGS: where the user sets up the instance. Ticking monitoring or always-on-top
 // and every edit of the watched name act on the open strip at once; OK and closing store the
-// fields. Opened modal over the strip, created afresh at every opening.
+// fields and bring the alert scripts to the watched name. Opened modal over the strip, created
+// afresh at every opening.
 #pragma once
 
 #include <string>
@@ -74,6 +75,9 @@ protected:
 private:
     void createControls();
     void saveFields();
+    // Rewrites the alert scripts and their stored lines from the stored e-mail settings when
+    // they name a process other than the box's; false when they could not be, having said why.
+    bool keepAlertsNamingWatchedProcess();
 
     const platform::InstanceContext& context_;
     monitor::MainWindow& main_;

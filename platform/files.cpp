@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/win_handles.h"
 
 namespace kovalt::platform {
@@ -18,25 +20,111 @@ Result makeFolder(const std::wstring& path) {
     return {error};
 }
 
-Result replaceFile(const std::wstring& path, const std::string& bytes) {
-    const std::wstring temporary = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".new";
-    UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {::GetLastError()};
+namespace {
+// The longest name a folder entry may have.
+constexpr size_t kMaxNameLength = 255;
+
+size_t nameStart(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L'\\');
+    return separator == std::wstring::npos ? 0 : separator + 1;
+}
+
+// "~kv<process id>.<n>.tmp" in the target's folder: short whatever the target is called.
+std::wstring temporaryBeside(const std::wstring& path, size_t n) {
+    return path.substr(0, nameStart(path)) + L"~kv" + std::to_wstring(::GetCurrentProcessId()) +
+           L"." + std::to_wstring(n) + L".tmp";
+}
+
+Result writeNew(const std::wstring& path, const std::string& bytes) {
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    bool ok = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                          nullptr) &&
-              written == bytes.size() && ::FlushFileBuffers(file.get());
-    DWORD error = ok ? 0 : ::GetLastError();
-    file.reset();
-    if (ok && !::MoveFileExW(temporary.c_str(), path.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ok = false;
-        error = ::GetLastError();
-    }
-    if (ok) return {};
-    ::DeleteFileW(temporary.c_str());
+    if (file &&
+        ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                    nullptr) &&
+        written == bytes.size() && ::FlushFileBuffers(file.get()))
+        return {};
+    const DWORD error = ::GetLastError();
     return {error ? error : ERROR_WRITE_FAULT};
+}
+
+UniqueFile openToRead(const std::wstring& path) {
+    // Shared, so that others may go on writing (a mailer its log) while it is read.
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+}
+
+// The rest of a file from where it stands, or nothing when a read fails.
+std::optional<std::string> readRest(HANDLE file) {
+    std::string bytes;
+    char buffer[4096];
+    for (DWORD got = 0;; bytes.append(buffer, got)) {
+        if (!::ReadFile(file, buffer, sizeof(buffer), &got, nullptr)) return std::nullopt;
+        if (!got) return bytes;
+    }
+}
+
+// What a target holds before it is replaced, to put back: its bytes, or nothing when there is
+// no such file.
+Result readBefore(const std::wstring& path, std::optional<std::string>& before) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? Result{} : Result{error};
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return {ERROR_ALREADY_EXISTS, L"a folder of that name is in the way"};
+    const UniqueFile file = openToRead(path);
+    if (file) before = readRest(file.get());
+    if (!before) return {::GetLastError()};
+    return {};
+}
+
+bool moveInPlace(const std::wstring& from, const std::wstring& to) {
+    return ::MoveFileExW(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+}  // namespace
+
+Result replaceFiles(std::span<const FileContent> files, std::wstring& failed) {
+    struct Step {
+        std::wstring temporary;
+        std::optional<std::string> before;
+        bool placed = false;
+    };
+    std::vector<Step> steps(files.size());
+    Result result;
+    auto fail = [&](size_t i, Result why) {
+        result = std::move(why);
+        failed = files[i].path;
+    };
+    // Whatever can be found wrong is found before any target changes.
+    for (size_t i = 0; i < files.size() && result.ok(); ++i) {
+        const std::wstring& path = files[i].path;
+        steps[i].temporary = temporaryBeside(path, i);
+        // Wine reports a name over the limit as a file not found, which would send the user
+        // looking for a missing folder.
+        Result step = path.size() - nameStart(path) > kMaxNameLength
+                          ? Result{ERROR_FILENAME_EXCED_RANGE}
+                          : readBefore(path, steps[i].before);
+        if (step.ok()) step = writeNew(steps[i].temporary, files[i].bytes);
+        if (!step.ok()) fail(i, std::move(step));
+    }
+    for (size_t i = 0; i < files.size() && result.ok(); ++i) {
+        steps[i].placed = moveInPlace(steps[i].temporary, files[i].path);
+        if (!steps[i].placed) fail(i, {::GetLastError()});
+    }
+    if (result.ok()) return result;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::wstring& path = files[i].path;
+        if (steps[i].placed && !steps[i].before)
+            ::DeleteFileW(path.c_str());
+        else if (steps[i].placed && writeNew(steps[i].temporary, *steps[i].before).ok())
+            moveInPlace(steps[i].temporary, path);
+        ::DeleteFileW(steps[i].temporary.c_str());
+    }
+    return result;
 }
 
 long long fileSize(const std::wstring& path) {
@@ -46,17 +134,11 @@ long long fileSize(const std::wstring& path) {
 }
 
 std::string readFileFrom(const std::wstring& path, long long offset) {
-    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    const UniqueFile file = openToRead(path);
     LARGE_INTEGER at;
     at.QuadPart = offset;
-    std::string bytes;
-    if (!file || !::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return bytes;
-    char buffer[4096];
-    for (DWORD got = 0; ::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got;)
-        bytes.append(buffer, got);
-    return bytes;
+    if (!file || !::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return {};
+    return readRest(file.get()).value_or(std::string());
 }
 
 namespace {

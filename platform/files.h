@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/result.h"
@@ -12,9 +13,23 @@ namespace kovalt::platform {
 // made; a file of that name in the way does not.
 Result makeFolder(const std::wstring& path);
 
-// Replaces a file's whole content in one step: the bytes go to a new file beside it, which
-// then takes the file's place, so a reader sees the old content or the new, never a mix.
-Result replaceFile(const std::wstring& path, const std::string& bytes);
+// A file's whole content.
+struct FileContent {
+    std::wstring path;
+    std::string bytes;
+};
+
+// Gives every file its new content, or leaves every one as it was. The contents first go to
+// new files beside their targets, under short names (a target's name may be near the length
+// limit), which then take the targets' places one by one; should one of them fail, the files
+// already replaced get their old content back. A reader sees a file's old content or its new,
+// never a mix. On failure `failed` is the path that could not be written.
+Result replaceFiles(std::span<const FileContent> files, std::wstring& failed);
+inline Result replaceFile(const std::wstring& path, const std::string& bytes) {
+    std::wstring failed;
+    const FileContent file{path, bytes};
+    return replaceFiles({&file, 1}, failed);
+}
 
 // A file's size in bytes, or -1 when it cannot be read.
 long long fileSize(const std::wstring& path);

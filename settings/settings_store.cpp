@@ -30,6 +30,10 @@ std::wstring InstanceSettings::text(const SettingKey& key) const {
     return std::move(*stored);
 }
 
+bool InstanceSettings::holds(const SettingKey& key) const {
+    return store_.read(key.application, sectionOf(key), key.name).text.has_value();
+}
+
 bool InstanceSettings::flag(const SettingKey& key) const {
     auto value = parseNumber(text(key));
     if (!value) value = parseNumber(key.defaultText);

@@ -56,6 +56,8 @@ public:
 
     // The stored text, or the key's default.
     std::wstring text(const SettingKey& key) const;
+    // Whether the store holds a value for the key (a default is not one).
+    bool holds(const SettingKey& key) const;
     // A flag read outside its tick box's own window: on only when the text is the number 1.
     // Text that is not a number reads as the key's default.
     bool flag(const SettingKey& key) const;

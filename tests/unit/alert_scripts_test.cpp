@@ -3,6 +3,7 @@
 #include "email/alert_scripts.h"
 
 using namespace kovalt::email;
+namespace keys = kovalt::settings::keys;
 
 namespace {
 const MailFields kFields{L"C:\\SendEmail", L"127.0.0.1:25", L"u", L"p\x00e9",
@@ -33,7 +34,60 @@ TEST(AlertScripts, NothingIsWrittenForFieldsThatCannotBeCarried) {
     for (const auto& [holds, encode] : {std::pair{asciiOnly, kLatin1}, {kHoldsLatin1, refusing}}) {
         const AlertScripts s = prepareAlertScripts(kFields, kContext, holds, encode);
         ASSERT_TRUE(s.problem);
-        EXPECT_NE(s.problem->message.find(L"not written"), std::wstring::npos);
         EXPECT_TRUE(s.files[0].path.empty() && s.files[1].bytes.empty());
+    }
+}
+
+TEST(AlertScripts, TheWatchedNameIsBroughtIntoStoredSettingsAsTheirOkWouldWriteIt) {
+    enum Outcome { Nothing, Written, Refused };
+    const struct {
+        bool fieldsStored;
+        const wchar_t* linesNamed;  // the process the stored lines name, if any
+        const wchar_t* watched;
+        Outcome outcome;
+    } rows[] = {{false, nullptr, L"new.exe", Nothing},
+                {true, L"new.exe", L"new.exe", Nothing},
+                {true, L"old.exe", L"new.exe", Written},
+                {true, nullptr, L"new.exe", Written},
+                {true, L"old.exe", L"50%.exe", Refused}};
+    for (const auto& row : rows) {
+        kovalt::settings::MemoryStore store;
+        const kovalt::settings::InstanceSettings stored(store, L"WATCH1");
+        const std::wstring values[] = {kFields.home, kFields.server, kFields.user, kFields.password,
+                                       kFields.from, kFields.to,     kFields.cc,   kFields.bcc,
+                                       L"0",         L"0",           L"1"};  // TLS "auto"
+        for (size_t i = 0; row.fieldsStored && i < 11; ++i)
+            stored.save(keys::kInstanceEmailFields[i], values[i]);
+        LineContext context{L"", L"auto", L"C:\\Watch", L"WATCH1"};
+        if (row.linesNamed) {
+            context.processName = row.linesNamed;
+            storeLines(stored, prepareAlertScripts(kFields, context, kHoldsLatin1, kLatin1));
+        }
+        const auto scripts =
+            scriptsNaming(row.watched, stored, L"C:\\Watch", kHoldsLatin1, kLatin1);
+        ASSERT_EQ(scripts.has_value(), row.outcome != Nothing) << row.watched;
+        if (row.outcome == Nothing) continue;
+        EXPECT_EQ(scripts->problem.has_value(), row.outcome == Refused);
+        context.processName = row.watched;
+        const AlertScripts byOk = prepareAlertScripts(kFields, context, kHoldsLatin1, kLatin1);
+        for (size_t i = 0; i < 2; ++i)
+            EXPECT_EQ(std::pair(scripts->files[i].path, scripts->files[i].bytes),
+                      std::pair(byOk.files[i].path, byOk.files[i].bytes));
+    }
+}
+
+TEST(AlertScripts, AFailedWriteNamesWhatTheUserCanChange) {
+    // Win32 error codes, each with a word only its advice has.
+    const std::pair<unsigned long, const wchar_t*> rows[] = {
+        {3, L"CREATE FOLDERS"}, {5, L"permissions"}, {19, L"permissions"}, {32, L"close it"},
+        {112, L"space"},        {206, L"shorter"},   {1117, nullptr}};
+    for (const auto& [code, word] : rows) {
+        const std::wstring message = scriptWriteProblem(L"C:\\W\\BATS\\x.bat", code, L"why");
+        EXPECT_NE(message.find(L"C:\\W\\BATS\\x.bat: why"), std::wstring::npos) << code;
+        for (const auto& [other, otherWord] : rows)
+            if (otherWord)
+                EXPECT_EQ(message.find(otherWord) != std::wstring::npos,
+                          word && std::wstring(word) == otherWord)
+                    << code << " / " << other;
     }
 }

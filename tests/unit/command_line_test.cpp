@@ -93,3 +93,23 @@ TEST(CommandLine, ProblemsNameTheFieldAndCharacterButNeverThePassword) {
     f.to += L'a';
     EXPECT_NE(problem(f).find(L"a batch line holds at most 8000"), std::wstring::npos);
 }
+
+TEST(CommandLine, AProblemPointsAtWhatTheUserCanChangeThere) {
+    // A "%" in each place the user does not type into the e-mail window, and a word only the
+    // advice for that place has; a field's advice has none of them.
+    const std::pair<std::wstring LineContext::*, const wchar_t*> places[] = {
+        {&LineContext::processName, L"settings window"},
+        {&LineContext::programFolder, L"another folder"},
+        {&LineContext::instanceName, L"Rename the program file"},
+        {nullptr, nullptr}};
+    for (const auto& [place, word] : places) {
+        LineContext c = kWatch1;
+        MailFields f = kFields;
+        (place ? c.*place : f.to) += L"%";
+        const std::wstring message = problem(f, c);
+        for (const auto& [other, otherWord] : places)
+            if (otherWord)
+                EXPECT_EQ(message.find(otherWord) != std::wstring::npos, other == place)
+                    << testing::PrintToString(message);
+    }
+}

@@ -114,3 +114,31 @@ TEST_F(SettingsWindowTest, CreateFoldersMakesBatsAndLogsOrSaysWhatFailed) {
     EXPECT_NE(w->controlText(SettingsWindow::STATUS_LABEL).find(programFolder + L"\\LOGS: "),
               std::wstring::npos);
 }
+
+TEST_F(SettingsWindowTest, OkBringsStoredAlertScriptsToTheWatchedNameOrStaysToSayWhyNot) {
+    test::makeFolder(program / L"BATS");
+    openMain();
+    auto renamed = [&](const wchar_t* name) {
+        auto w = test::opened<SettingsWindow>(context, *main);
+        w->setControlText(SettingsWindow::PROCESS_NAME_TEXTBOX, name);
+        click(*w, SettingsWindow::OK_BUTTON);
+        return w;
+    };
+    EXPECT_FALSE(renamed(L"old.exe")->isOpen());
+    EXPECT_FALSE(test::fileExists(script(L"STOPPED"))) << "no e-mail settings: nothing written";
+
+    seed({{L"SE_HOME_TEXTBOX", L"C:\\SendEmail"}, {L"SEND_TO_ADDRESS_TEXTBOX", L"me@example.org"}});
+    ::RemoveDirectoryW((program / L"BATS").c_str());
+    auto w = renamed(L"new.exe");
+    EXPECT_TRUE(w->isOpen());
+    EXPECT_NE(w->controlText(SettingsWindow::STATUS_LABEL).find(L"CREATE FOLDERS"),
+              std::wstring::npos);
+    EXPECT_EQ(stored(L"PROCESS_NAME_TEXTBOX"), L"new.exe") << "the name change is kept";
+    click(*w, SettingsWindow::CREATE_FOLDERS_BUTTON);
+    click(*w, SettingsWindow::OK_BUTTON);
+    EXPECT_FALSE(w->isOpen());
+    const std::string line = test::readFile(script(L"STOPPED"));
+    EXPECT_NE(line.find("-u \"KOV-ALT - new.exe - STOPPED\""), std::string::npos) << line;
+    EXPECT_EQ(line, test::narrow(*stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX")) + "\r\n");
+    EXPECT_EQ(main->stoppedCommand(), stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX"));
+}
