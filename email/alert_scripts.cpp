@@ -24,8 +24,24 @@ enum : unsigned long {
 };
 }  // namespace
 
-AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& context,
-                                 const CodePageCheck& codePageHolds, const ScriptEncoder& encode) {
+AlertScripts prepareAlertScripts(const MailFields& typed, const LineContext& named,
+                                 const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
+                                 const ShortPath& shortForm) {
+    MailFields fields = typed;
+    LineContext context = named;
+    const auto carried = [&](const std::wstring& text) {
+        return std::ranges::all_of(text, [&](wchar_t c) { return c <= 0x7f || codePageHolds(c); });
+    };
+    const auto carriedForm = [&](const std::wstring& path,
+                                 bool file) -> std::optional<std::wstring> {
+        if (!shortForm || carried(path)) return std::nullopt;
+        std::optional<std::wstring> form = shortForm(path, file);
+        return form && carried(*form) ? form : std::nullopt;
+    };
+    if (auto home = carriedForm(typed.home, false)) fields.home = *home;
+    if (auto log =
+            carriedForm(monitor::mailerLogPath(named.programFolder, named.instanceName), true))
+        context.logPath = *log;
     AlertScripts scripts{composeLine(fields, context, AlertKind::Running),
                          composeLine(fields, context, AlertKind::Stopped),
                          findCarriageProblem(fields, context, codePageHolds),
@@ -70,15 +86,15 @@ std::optional<AlertScripts> scriptsNaming(const std::wstring& processName,
                                           const settings::InstanceSettings& stored,
                                           const std::wstring& programFolder,
                                           const CodePageCheck& codePageHolds,
-                                          const ScriptEncoder& encode) {
+                                          const ScriptEncoder& encode, const ShortPath& shortForm) {
     const auto& fieldKeys = keys::kInstanceEmailFields;
     if (std::none_of(fieldKeys.begin(), fieldKeys.end(),
                      [&](const settings::SettingKey& key) { return stored.holds(key); }))
         return std::nullopt;
     const LineContext context{processName, storedTls(stored, fieldKeys).word(), programFolder,
                               stored.instanceName()};
-    AlertScripts scripts =
-        prepareAlertScripts(storedFields(stored, fieldKeys), context, codePageHolds, encode);
+    AlertScripts scripts = prepareAlertScripts(storedFields(stored, fieldKeys), context,
+                                               codePageHolds, encode, shortForm);
     if (scripts.runningLine == stored.text(keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX) &&
         scripts.stoppedLine == stored.text(keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX))
         return std::nullopt;

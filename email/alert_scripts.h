@@ -28,9 +28,15 @@ struct AlertScripts {
 // Text in the code page the scripts are written in, or nothing when a character has no byte
 // there.
 using ScriptEncoder = std::function<std::optional<std::string>(const std::wstring&)>;
+// The short (8.3) form of a path, made to exist first when `file` (a file is given a short
+// name only once it exists); nothing when there is none.
+using ShortPath = std::function<std::optional<std::wstring>(const std::wstring& path, bool file)>;
 
+// A path whose letters the code page cannot carry goes by its short form, when that has none
+// of them: the mailer's folder and the log's path.
 AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& context,
-                                 const CodePageCheck& codePageHolds, const ScriptEncoder& encode);
+                                 const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
+                                 const ShortPath& shortForm = {});
 
 // One section's stored mailer fields and TLS group (eight texts, then the three tick states),
 // as an e-mail settings window loads them.
@@ -46,7 +52,8 @@ std::optional<AlertScripts> scriptsNaming(const std::wstring& processName,
                                           const settings::InstanceSettings& stored,
                                           const std::wstring& programFolder,
                                           const CodePageCheck& codePageHolds,
-                                          const ScriptEncoder& encode);
+                                          const ScriptEncoder& encode,
+                                          const ShortPath& shortForm = {});
 
 // Stores both lines of scripts now in place; the first failure.
 platform::Result storeLines(const settings::InstanceSettings& stored, const AlertScripts& scripts);

@@ -63,7 +63,9 @@ std::wstring composeLine(const MailFields& f, const LineContext& c, monitor::Ale
     line += L" -xu " + quoted(f.user);
     line += L" -xp " + quoted(f.password);
     line += L" -o reply-to=" + unquoted(f.from);
-    line += L" -l " + quoted(monitor::mailerLogPath(c.programFolder, c.instanceName));
+    line +=
+        L" -l " + quoted(c.logPath.empty() ? monitor::mailerLogPath(c.programFolder, c.instanceName)
+                                           : c.logPath);
     line += L" -o tls=" + unquoted(c.tlsWord);
     line += L" -o username=" + unquoted(f.user);
     line += L" -o password=" + unquoted(f.password);
@@ -87,8 +89,11 @@ std::optional<CarriageProblem> findCarriageProblem(const MailFields& f, const Li
         {L"The Bcc address", &f.bcc, kField},
         {L"The watched process name", &c.processName,
          L"Change the watched process name in the settings window."},
-        {L"The program folder", &c.programFolder, L"Move the program to another folder."},
-        {L"The program's name", &c.instanceName, L"Rename the program file."}};
+        // They reach the line in the log's path only.
+        {L"The program folder", c.logPath.empty() ? &c.programFolder : &c.logPath,
+         L"Move the program to another folder."},
+        {L"The program's name", c.logPath.empty() ? &c.instanceName : &c.logPath,
+         L"Rename the program file."}};
     for (const auto& [name, value, advice] : places)
         for (wchar_t ch : *value)
             if (refused(ch, codePageHolds))

@@ -28,6 +28,9 @@ struct LineContext {
     std::wstring tlsWord;      // "no", "yes" or "auto"
     std::wstring programFolder;
     std::wstring instanceName;
+    // The mailer's log as the line names it, when not FOLDER\LOGS\INSTANCE-SEND-EMAIL.LOG
+    // itself (its short form, when the long one holds letters the scripts cannot carry).
+    std::wstring logPath;
 };
 
 // "KOV-ALT - " + process name + " - RUNNING" (or " - STOPPED").

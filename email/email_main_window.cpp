@@ -82,13 +82,17 @@ void EmailMainWindow::OK_BUTTON_Click() {
     // OK pressed at once would otherwise store and write the old (or empty) lines.
     COMMAND_UPDATE_TIMER_Timer();
     const AlertScripts scripts =
-        prepareAlertScripts(fields(), lineContext(), platform::ansiAndOemAgree, platform::toAnsi);
+        prepareAlertScripts(fields(), lineContext(), platform::ansiAndOemAgree, platform::toAnsi,
+                            platform::shortPathOf);
     // The fields are stored only once both scripts hold them, so that the window, opened
     // again, never shows settings other than those the alerts are sent with.
     if (const std::optional<std::wstring> problem = putInPlace(scripts)) {
         showStatus(STATUS_LABEL, *problem + L" Nothing was stored.");
         return;
     }
+    // The strip shows the lines the scripts hold (a path may have gone by its short form).
+    main_.setRunningCommand(scripts.runningLine);
+    main_.setStoppedCommand(scripts.stoppedLine);
     const settings::InstanceSettings stored = context_.settings();
     const TwipRect place = placementTwips();
     settings::savePosition(stored, keys::kEmailMainPlacement, place.left, place.top);

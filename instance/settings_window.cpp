@@ -100,7 +100,7 @@ bool SettingsWindow::keepAlertsNamingWatchedProcess() {
     const settings::InstanceSettings stored = context_.settings();
     const std::optional<email::AlertScripts> scripts =
         email::scriptsNaming(processName(), stored, context_.identity().folder,
-                             platform::ansiAndOemAgree, platform::toAnsi);
+                             platform::ansiAndOemAgree, platform::toAnsi, platform::shortPathOf);
     if (!scripts) return true;
     if (const std::optional<std::wstring> problem = email::putInPlace(*scripts)) {
         showStatus(STATUS_LABEL, *problem +

@@ -172,4 +172,19 @@ bool ansiAndOemAgree(wchar_t c) {
            back[0] == c;
 }
 
+std::optional<std::wstring> shortPathOf(const std::wstring& path, bool file) {
+    if (file) {
+        // Opened to append, so a log the mailer is writing loses nothing.
+        const UniqueFile made(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!made) return std::nullopt;
+    }
+    std::wstring form(::GetShortPathNameW(path.c_str(), nullptr, 0), L'\0');
+    if (form.empty()) return std::nullopt;
+    form.resize(::GetShortPathNameW(path.c_str(), form.data(), static_cast<DWORD>(form.size())));
+    if (form.empty()) return std::nullopt;
+    return form;
+}
+
 }  // namespace kovalt::platform

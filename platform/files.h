@@ -40,6 +40,10 @@ std::string readFileFrom(const std::wstring& path, long long offset);
 // The text in the system's ANSI code page, or nothing when a character has no byte there.
 std::optional<std::string> toAnsi(const std::wstring& text);
 
+// The short (8.3) form of an existing path; a file is made (empty) first when `file` and it is
+// not there. Nothing when the system gives none.
+std::optional<std::wstring> shortPathOf(const std::wstring& path, bool file);
+
 // Whether a character outside ASCII means the same in the ANSI code page (in which scripts are
 // written) and the OEM code page (in which cmd.exe reads them).
 bool ansiAndOemAgree(wchar_t c);

@@ -91,3 +91,36 @@ TEST(AlertScripts, AFailedWriteNamesWhatTheUserCanChange) {
                     << code << " / " << other;
     }
 }
+
+TEST(AlertScripts, PathsTheCodePageCannotCarryGoByTheirShortFormsWhenThoseCarry) {
+    const CodePageCheck asciiOnly = [](wchar_t) { return false; };
+    MailFields fields = kFields;
+    fields.password = L"p";
+    fields.home = L"C:\\M\x00e4il";
+    const LineContext context{L"w.exe", L"no", L"C:\\W\x00e4tch", L"WATCH1"};
+    std::vector<std::pair<std::wstring, bool>> asked;
+    const auto shortForms = [&](std::wstring home, std::wstring log) -> ShortPath {
+        return [&asked, home, log](const std::wstring& path, bool file) {
+            asked.emplace_back(path, file);
+            return std::optional(file ? log : home);
+        };
+    };
+    const AlertScripts s = prepareAlertScripts(fields, context, asciiOnly, kLatin1,
+                                               shortForms(L"C:\\MIL~1", L"C:\\WTCH~1\\L\\W~1.LOG"));
+    ASSERT_FALSE(s.problem);
+    EXPECT_NE(s.runningLine.find(L"call \"C:\\MIL~1\\SendEmail.exe\""), std::wstring::npos);
+    EXPECT_NE(s.stoppedLine.find(L" -l \"C:\\WTCH~1\\L\\W~1.LOG\""), std::wstring::npos);
+    EXPECT_EQ(asked, (std::vector<std::pair<std::wstring, bool>>{
+                         {L"C:\\M\x00e4il", false},
+                         {L"C:\\W\x00e4tch\\LOGS\\WATCH1-SEND-EMAIL.LOG", true}}));
+    // No short form, or one that still holds the letter: refused, naming where it is.
+    EXPECT_TRUE(prepareAlertScripts(fields, context, asciiOnly, kLatin1)
+                    .problem->message.starts_with(L"The mailer home folder holds"));
+    fields.home = L"C:\\Mail";
+    EXPECT_TRUE(prepareAlertScripts(fields, context, asciiOnly, kLatin1,
+                                    shortForms(L"", L"C:\\W\x00e4tch\\LOGS\\W~1.LOG"))
+                    .problem->message.starts_with(L"The program folder holds"));
+    asked.clear();
+    prepareAlertScripts(kFields, kContext, kHoldsLatin1, kLatin1, shortForms(L"x", L"y"));
+    EXPECT_TRUE(asked.empty()) << "paths that carry keep their long forms";
+}
