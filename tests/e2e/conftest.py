@@ -25,9 +25,11 @@ def wine(tmp_path):
 
 @pytest.fixture
 def instance(wine):
-    """Makes renamed copies of the program in one program folder (with blanks in its name),
-    each with a copy of the sleeper to watch; removes their folder and settings afterwards."""
-    folder = Path(os.environ.get("KOVALT_SCRATCH", "/tmp/kovalt-e2e")) / f"watch dog {uuid.uuid4().hex[:8]}"
+    """Makes renamed copies of the program in one program folder (with blanks in its name, and a
+    letter the scripts' and cmd.exe's code pages do not share, so its paths reach the mailer by
+    their short names), each with a copy of the sleeper to watch; removes their folder and
+    settings afterwards."""
+    folder = Path(os.environ.get("KOVALT_SCRATCH", "/tmp/kovalt-e2e")) / f"watch d\u00f6g {uuid.uuid4().hex[:8]}"
     folder.mkdir(parents=True)
     made = []
 

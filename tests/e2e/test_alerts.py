@@ -44,6 +44,7 @@ def test_each_change_is_mailed_once_in_order_and_a_neighbour_stays_quiet(wine, i
         two_section = section(wine, two.instance)
         one.start()
         one.confirm_email_settings()
+        assert b"~" in one.script("STOPPED").read_bytes()  # the folder's letter: short names
         one.wait_light("RUNNING")
         # Started again, from another folder and with its name in other letters: the same
         # instance, so it ends, leaving the running copy alone to mail each change.
