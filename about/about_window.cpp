@@ -58,14 +58,19 @@ void AboutWindow::Form_Load() {
     for (ui::Timer& timer : DONATION_BUTTON_TIMERS_) timer.setInterval(kCycleIntervalMs);
 }
 
-void AboutWindow::savePosition() {
+void AboutWindow::Form_Unload() {
+    context_.tellIfNotStored(hwnd(), L"Where the About window is", savePosition());
+}
+
+platform::Result AboutWindow::savePosition() {
     const TwipRect place = placementTwips();
-    settings::savePosition(context_.settings(), keys::kAboutPlacement, place.left, place.top);
+    return settings::savePosition(context_.settings(), keys::kAboutPlacement, place.left,
+                                  place.top);
 }
 
 void AboutWindow::OK_BUTTON_Click() {
     savePosition();
-    close();  // the close stores the position again
+    close();  // the close stores the position again, and tells when it cannot
 }
 
 void AboutWindow::DONATIONS_BUTTON_Click() {

@@ -38,7 +38,7 @@ public:
 
     // Event handlers.
     void Form_Load();
-    void Form_Unload() { savePosition(); }
+    void Form_Unload();
     void OK_BUTTON_Click();
     void DONATIONS_BUTTON_Click();
     void CREATOR_TEXTBOX_DblClick();
@@ -50,7 +50,7 @@ protected:
 
 private:
     void createControls();
-    void savePosition();
+    platform::Result savePosition();
     void setFrameColour(ui::Colour colour);
 
     const platform::InstanceContext& context_;

@@ -133,14 +133,19 @@ void DonationsWindow::Form_Load() {
     for (ui::Timer& timer : DONATION_TEXT_TIMERS_) timer.setInterval(kCycleIntervalMs);
 }
 
-void DonationsWindow::savePosition() {
+void DonationsWindow::Form_Unload() {
+    context_.tellIfNotStored(hwnd(), L"Where the donations window is", savePosition());
+}
+
+platform::Result DonationsWindow::savePosition() {
     const TwipRect place = placementTwips();
-    settings::savePosition(context_.settings(), keys::kDonationsPlacement, place.left, place.top);
+    return settings::savePosition(context_.settings(), keys::kDonationsPlacement, place.left,
+                                  place.top);
 }
 
 void DonationsWindow::OK_BUTTON_Click() {
     savePosition();
-    close();  // the close stores the position again
+    close();  // the close stores the position again, and tells when it cannot
 }
 
 void DonationsWindow::DONATION_TEXT_TIMER_Timer(int n) { setMessageTextColour(cycle_.tick(n)); }

@@ -44,7 +44,7 @@ public:
 
     // Event handlers.
     void Form_Load();
-    void Form_Unload() { savePosition(); }
+    void Form_Unload();
     void OK_BUTTON_Click();
     void DONATION_TEXT_TIMER_Timer(int n);
     void THANKS_DONATIONS_MESSAGE_TEXTBOX_DblClick();
@@ -60,7 +60,7 @@ private:
     void createControls();
     HWND addDisplayBox(int id, const std::wstring& text, const ui::TwipRect& rect,
                        ui::ControlColors colors, DWORD extraStyle = 0);
-    void savePosition();
+    platform::Result savePosition();
     void setMessageTextColour(ui::Colour colour);
     // The text colour of the flashing appeal; black while the flashing is stopped.
     ui::Colour messageTextColour() const;

@@ -58,7 +58,9 @@ void EmailMainWindow::Form_Load() {
 
 void EmailMainWindow::Form_Unload() {
     const TwipRect place = placementTwips();
-    settings::savePosition(context_.settings(), keys::kEmailMainPlacement, place.left, place.top);
+    context_.tellIfNotStored(hwnd(), L"Where the e-mail settings window is",
+                             settings::savePosition(context_.settings(), keys::kEmailMainPlacement,
+                                                    place.left, place.top));
 }
 
 LineContext EmailMainWindow::lineContext() const {
@@ -96,13 +98,14 @@ void EmailMainWindow::OK_BUTTON_Click() {
     const settings::InstanceSettings stored = context_.settings();
     const TwipRect place = placementTwips();
     settings::savePosition(stored, keys::kEmailMainPlacement, place.left, place.top);
-    platform::Result failed = saveFields(stored, keys::kInstanceEmailFields);
+    const std::optional<std::wstring> unstored = saveFields(stored, keys::kInstanceEmailFields);
     const platform::Result lines = storeLines(stored, scripts);
-    if (failed.ok()) failed = lines;
-    if (!failed.ok()) {
+    if (unstored || !lines.ok()) {
         showStatus(STATUS_LABEL,
-                   L"The alert scripts were written, but the settings could not be stored: " +
-                       platform::describe(failed));
+                   L"The alert scripts were written, but the settings were not all "
+                   L"stored. " +
+                       unstored.value_or(L"Not stored: the command lines (" +
+                                         platform::describe(lines) + L")"));
         return;
     }
     opener_.setUpdateLight(ui::colours::kGreen);

@@ -39,17 +39,18 @@ void EmailSharedWindow::Form_Load() {
 
 void EmailSharedWindow::Form_Unload() {
     const TwipRect place = placementTwips();
-    settings::savePosition(context_.settings(), keys::kEmailSharedPlacement, place.left, place.top);
+    context_.tellIfNotStored(
+        hwnd(), L"Where the shared settings window is",
+        settings::savePosition(context_.settings(), keys::kEmailSharedPlacement, place.left,
+                               place.top));
 }
 
 void EmailSharedWindow::OK_BUTTON_Click() {
     const settings::InstanceSettings stored = context_.settings();
     const TwipRect place = placementTwips();
     settings::savePosition(stored, keys::kEmailSharedPlacement, place.left, place.top);
-    const platform::Result saved = saveFields(stored, keys::kSharedEmailFields);
-    if (!saved.ok()) {
-        showStatus(STATUS_LABEL,
-                   L"The shared settings could not be stored: " + platform::describe(saved));
+    if (const std::optional<std::wstring> unstored = saveFields(stored, keys::kSharedEmailFields)) {
+        showStatus(STATUS_LABEL, L"The shared settings were not all stored. " + *unstored);
         return;
     }
     close();

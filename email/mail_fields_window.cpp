@@ -62,18 +62,36 @@ void MailFieldsWindow::loadFields(const settings::InstanceSettings& stored,
     SHOW_PASSWORD_TICKBOX_Click();  // unticked in a new window: the password starts masked
 }
 
-platform::Result MailFieldsWindow::saveFields(
+std::optional<std::wstring> MailFieldsWindow::saveFields(
     const settings::InstanceSettings& stored,
     const std::array<settings::SettingKey, 11>& keys) const {
+    static constexpr const wchar_t* names[] = {L"mailer home folder",
+                                               L"SMTP server",
+                                               L"SMTP username",
+                                               L"SMTP password",
+                                               L"From address",
+                                               L"To address",
+                                               L"Cc address",
+                                               L"Bcc address",
+                                               L"TLS no",
+                                               L"TLS yes",
+                                               L"TLS auto"};
     platform::Result first;
-    auto save = [&](const settings::SettingKey& key, const std::wstring& value) {
-        const platform::Result result = stored.save(key, value);
-        if (first.ok()) first = result;
-    };
-    for (size_t i = 0; i < 8; ++i) save(keys[i], controlText(kFieldIds[i]));
-    for (size_t i = 0; i < 3; ++i)
-        save(keys[8 + i], tls_.ticked(kTlsBoxes[i].second) ? L"1" : L"0");
-    return first;
+    std::wstring unstored;
+    size_t failed = 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const std::wstring value = i < 8 ? controlText(kFieldIds[i])
+                                   : tls_.ticked(kTlsBoxes[i - 8].second) ? L"1"
+                                                                          : L"0";
+        if (const platform::Result saved = stored.save(keys[i], value); !saved.ok()) {
+            if (first.ok()) first = saved;
+            ++failed;
+            unstored += (unstored.empty() ? L"" : L", ") + std::wstring(names[i]);
+        }
+    }
+    if (first.ok()) return std::nullopt;
+    if (failed == keys.size()) unstored = L"any of them";
+    return L"Not stored: " + unstored + L" (" + platform::describe(first) + L")";
 }
 
 MailFields MailFieldsWindow::fields() const {

@@ -73,8 +73,9 @@ protected:
     // The eleven values of one section: eight texts, then the three TLS states.
     void loadFields(const settings::InstanceSettings& stored,
                     const std::array<settings::SettingKey, 11>& keys);
-    platform::Result saveFields(const settings::InstanceSettings& stored,
-                                const std::array<settings::SettingKey, 11>& keys) const;
+    // Stores them; when some could not be, which ones and why ("Not stored: ...").
+    std::optional<std::wstring> saveFields(const settings::InstanceSettings& stored,
+                                           const std::array<settings::SettingKey, 11>& keys) const;
     // Runs the handler of a shared control; false for the window's own controls.
     bool onFieldCommand(int id, int code);
 

@@ -42,8 +42,10 @@ void OutputCommandsWindow::Form_Load() {
 
 void OutputCommandsWindow::Form_Unload() {
     const TwipRect place = placementTwips();
-    settings::savePosition(context_.settings(), keys::kOutputCommandsPlacement, place.left,
-                           place.top);
+    context_.tellIfNotStored(
+        hwnd(), L"Where the output commands window is",
+        settings::savePosition(context_.settings(), keys::kOutputCommandsPlacement, place.left,
+                               place.top));
 }
 
 void OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON_Click() {

@@ -75,48 +75,56 @@ void SettingsWindow::Form_Load() {
     ::SendMessageW(control(PROCESS_NAME_TEXTBOX), EM_SETREADONLY, tickValue(ENABLED_TICKBOX), 0);
 }
 
-void SettingsWindow::saveFields() {
+platform::Result SettingsWindow::saveFields() {
     const settings::InstanceSettings stored = context_.settings();
     const TwipRect place = placementTwips();
-    settings::savePosition(stored, keys::kSettingsPlacement, place.left, place.top);
-    stored.save(keys::ENABLED_TICKBOX, std::to_wstring(tickValue(ENABLED_TICKBOX)));
-    stored.save(keys::RUNNER_NAME_TEXTBOX, controlText(RUNNER_NAME_TEXTBOX));
-    stored.save(keys::PROCESS_NAME_TEXTBOX, controlText(PROCESS_NAME_TEXTBOX));
+    platform::Result first =
+        settings::savePosition(stored, keys::kSettingsPlacement, place.left, place.top);
+    for (const auto& [key, value] :
+         {std::pair{&keys::ENABLED_TICKBOX, std::to_wstring(tickValue(ENABLED_TICKBOX))},
+          std::pair{&keys::RUNNER_NAME_TEXTBOX, controlText(RUNNER_NAME_TEXTBOX)},
+          std::pair{&keys::PROCESS_NAME_TEXTBOX, controlText(PROCESS_NAME_TEXTBOX)}}) {
+        const platform::Result saved = stored.save(*key, value);
+        if (first.ok()) first = saved;
+    }
+    return first;
+}
+
+std::optional<std::wstring> SettingsWindow::storeAll() {
+    if (const platform::Result saved = saveFields(); !saved.ok())
+        return L"The settings could not be stored: " + platform::describe(saved);
+    return keepAlertsNamingWatchedProcess();
 }
 
 void SettingsWindow::Form_Unload() {
-    saveFields();
-    // Closed by its title bar the window cannot show a failure; OK has shown it already.
-    keepAlertsNamingWatchedProcess();
+    // Closed by its title bar, the window has no place left to say what failed.
+    if (const auto problem = storeAll()) context_.tell(hwnd(), *problem);
 }
 
 void SettingsWindow::OK_BUTTON_Click() {
-    saveFields();
-    // The window stays open to say why the alerts still name another process.
-    if (keepAlertsNamingWatchedProcess()) close();  // the close stores the same values again
+    // The window stays open to say what failed.
+    if (const auto problem = storeAll())
+        showStatus(STATUS_LABEL, *problem);
+    else
+        close();  // the close stores the same values again
 }
 
-bool SettingsWindow::keepAlertsNamingWatchedProcess() {
+std::optional<std::wstring> SettingsWindow::keepAlertsNamingWatchedProcess() {
     const settings::InstanceSettings stored = context_.settings();
     const std::optional<email::AlertScripts> scripts =
         email::scriptsNaming(processName(), stored, context_.identity().folder,
                              platform::ansiAndOemAgree, platform::toAnsi, platform::shortPathOf);
-    if (!scripts) return true;
-    if (const std::optional<std::wstring> problem = email::putInPlace(*scripts)) {
-        showStatus(STATUS_LABEL, *problem +
-                                     L" The watched name was stored, but the alert scripts "
-                                     L"still name the process they named before.");
-        return false;
-    }
+    if (!scripts) return std::nullopt;
+    if (const std::optional<std::wstring> problem = email::putInPlace(*scripts))
+        return *problem +
+               L" The watched name was stored, but the alert scripts still name the process "
+               L"they named before.";
     main_.setRunningCommand(scripts->runningLine);
     main_.setStoppedCommand(scripts->stoppedLine);
-    if (const platform::Result saved = email::storeLines(stored, *scripts); !saved.ok()) {
-        showStatus(STATUS_LABEL, L"The alert scripts now name " + processName() +
-                                     L", but their lines could not be stored: " +
-                                     platform::describe(saved));
-        return false;
-    }
-    return true;
+    if (const platform::Result saved = email::storeLines(stored, *scripts); !saved.ok())
+        return L"The alert scripts now name " + processName() +
+               L", but their lines could not be stored: " + platform::describe(saved);
+    return std::nullopt;
 }
 
 void SettingsWindow::ENABLED_TICKBOX_Click() {

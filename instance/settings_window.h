@@ -74,10 +74,13 @@ protected:
 
 private:
     void createControls();
-    void saveFields();
+    // Stores the position and the three fields; the first failure.
+    platform::Result saveFields();
     // Rewrites the alert scripts and their stored lines from the stored e-mail settings when
-    // they name a process other than the box's; false when they could not be, having said why.
-    bool keepAlertsNamingWatchedProcess();
+    // they name a process other than the box's; why not, when they could not be.
+    std::optional<std::wstring> keepAlertsNamingWatchedProcess();
+    // Both of the above: what failed, in words for the user.
+    std::optional<std::wstring> storeAll();
 
     const platform::InstanceContext& context_;
     monitor::MainWindow& main_;

@@ -92,8 +92,10 @@ void MainWindow::Form_Load() {
 
 void MainWindow::Form_Unload() {
     const ui::TwipRect place = placementTwips();
-    settings::savePosition(context_.settings(), settings::keys::kMainPlacement, place.left,
-                           place.top);
+    context_.tellIfNotStored(
+        hwnd(), L"Where the strip is",
+        settings::savePosition(context_.settings(), settings::keys::kMainPlacement, place.left,
+                               place.top));
 }
 
 void MainWindow::AlwaysOnTopTimer_Timer() { platform::keepAboveForeground(hwnd()); }

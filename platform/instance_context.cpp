@@ -3,12 +3,24 @@
 #include "platform/command_start.h"
 #include "platform/file_dialog.h"
 #include "platform/folder_browser.h"
+#include "platform/win_handles.h"
 
 namespace kovalt::platform {
 
+namespace {
+void messageBox(HWND owner, const std::wstring& text) {
+    ::MessageBoxW(owner, text.c_str(), L"KOV-ALT", MB_OK | MB_ICONWARNING);
+}
+}  // namespace
+
 InstanceContext realContext(settings::SettingsStore& store, Icons icons) {
-    return {store,      currentProgram, checkProcessRunning, startBatchHidden, pickFileToOpen,
-            pickFolder, icons};
+    return {store,          currentProgram, checkProcessRunning, startBatchHidden,
+            pickFileToOpen, pickFolder,     messageBox,          icons};
+}
+
+void InstanceContext::tellIfNotStored(HWND owner, const std::wstring& what,
+                                      const Result& stored) const {
+    if (!stored.ok()) tell(owner, what + L" could not be stored: " + describe(stored));
 }
 
 }  // namespace kovalt::platform

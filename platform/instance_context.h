@@ -38,10 +38,14 @@ struct InstanceContext {
     std::function<std::optional<std::wstring>(HWND owner, const FileDialogRequest&)> pickFile;
     // The folder browser: the chosen folder's path, nothing when cancelled.
     std::function<std::optional<std::wstring>(HWND owner, const std::wstring& title)> pickFolder;
+    // A message the user must see, over `owner`, when no window of the program can show it.
+    std::function<void(HWND owner, const std::wstring& text)> tell;
     Icons icons;
 
     // The instance's settings, under the name the executable has now.
     settings::InstanceSettings settings() const { return {store, identity().instanceName}; }
+    // Tells that `what` could not be stored, when `stored` failed: nothing fails unseen.
+    void tellIfNotStored(HWND owner, const std::wstring& what, const Result& stored) const;
 };
 
 InstanceContext realContext(settings::SettingsStore& store, Icons icons);

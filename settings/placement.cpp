@@ -15,10 +15,11 @@ TwipRect readPlacement(const InstanceSettings& settings, const PlacementKeys& ke
     return rect;
 }
 
-void savePosition(const InstanceSettings& settings, const PlacementKeys& keys, float leftTwips,
-                  float topTwips) {
-    settings.saveTwips(keys.left, leftTwips);
-    settings.saveTwips(keys.top, topTwips);
+platform::Result savePosition(const InstanceSettings& settings, const PlacementKeys& keys,
+                              float leftTwips, float topTwips) {
+    const platform::Result left = settings.saveTwips(keys.left, leftTwips);
+    const platform::Result top = settings.saveTwips(keys.top, topTwips);
+    return left.ok() ? top : left;
 }
 
 }  // namespace kovalt::settings

@@ -13,8 +13,8 @@ using ui::TwipRect;
 // twips reads as the window's default size.
 TwipRect readPlacement(const InstanceSettings& settings, const PlacementKeys& keys);
 
-// Saves Left, then Top; sizes are never saved.
-void savePosition(const InstanceSettings& settings, const PlacementKeys& keys, float leftTwips,
-                  float topTwips);
+// Saves Left, then Top; sizes are never saved. The first failure.
+platform::Result savePosition(const InstanceSettings& settings, const PlacementKeys& keys,
+                              float leftTwips, float topTwips);
 
 }  // namespace kovalt::settings

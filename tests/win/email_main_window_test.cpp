@@ -124,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
                     OkRow{
                         "store_refuses",
                         [](EmailMainWindowTest& t, EmailMainWindow&) { t.store.denyWrites = true; },
-                        L"The alert scripts were written, but the settings could not be stored",
+                        L"The alert scripts were written, but the settings were not all stored. "
+                        L"Not stored: any",
                         false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -72,6 +72,14 @@ TEST_P(ClosingAWindow, StoresWhereItIsUnderItsOwnKeysOnly) {
     EXPECT_EQ(stored(top.c_str(), app), L"2250");
 }
 
+TEST_P(ClosingAWindow, ToldWhenTheStoreRefuses) {
+    ui::Window& w = (this->*GetParam().open)();
+    store.denyWrites = true;
+    closeByTitleBar(w);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(L"could not be stored: "), std::wstring::npos) << test::narrow(told[0]);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryWindow, ClosingAWindow,
     testing::Values(Row{"strip", &Openers::strip, L"MAIN_"},

@@ -88,6 +88,10 @@ TEST_F(SettingsWindowTest, ItsControlsActOnTheStripAtOnce) {
     EXPECT_FALSE(main->alwaysOnTopTimer().enabled()) << "the strip follows what is stored";
     EXPECT_TRUE(w->controlText(SettingsWindow::STATUS_LABEL)
                     .starts_with(L"Could not store Always On Top: "));
+    click(*w, SettingsWindow::OK_BUTTON);
+    EXPECT_TRUE(w->isOpen()) << "OK stays to say it stored nothing";
+    EXPECT_TRUE(w->controlText(SettingsWindow::STATUS_LABEL)
+                    .starts_with(L"The settings could not be stored: "));
     store.denyWrites = false;
     click(*w, SettingsWindow::OK_BUTTON);
     EXPECT_EQ(

@@ -76,6 +76,7 @@ Instance::Instance()
               },
               [this](HWND, const platform::FileDialogRequest&) { return fileAnswer; },
               [](HWND, const std::wstring&) { return std::optional<std::wstring>(); },
+              [this](HWND, const std::wstring& text) { told.push_back(text); },
               {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER}} {}
 
 monitor::MainWindow& Instance::openMain() {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -21,7 +22,7 @@ namespace kovalt::test {
 // order and can refuse writes, as a key the user may not write to.
 struct ScratchStore final : settings::SettingsStore {
     platform::RegistryStore registry{L"Software\\KovaltTests\\" + uniqueSuffix()};
-    std::vector<std::wstring> saved, readKeys;
+    std::vector<std::wstring> saved, readKeys, refusedKeys;  // refused: those keys only
     bool denyWrites = false;
 
     ~ScratchStore() override;
@@ -33,7 +34,8 @@ struct ScratchStore final : settings::SettingsStore {
     platform::Result save(std::wstring_view a, std::wstring_view s, std::wstring_view k,
                           std::wstring_view v) override {
         saved.emplace_back(k);
-        return denyWrites ? platform::Result{ERROR_ACCESS_DENIED} : registry.save(a, s, k, v);
+        const bool refused = denyWrites || std::ranges::find(refusedKeys, k) != refusedKeys.end();
+        return refused ? platform::Result{ERROR_ACCESS_DENIED} : registry.save(a, s, k, v);
     }
 };
 
@@ -49,7 +51,7 @@ std::wstring helperProgram(const wchar_t* name);              // built beside th
 std::string narrow(const std::wstring& text);
 
 // One instance "WATCH1": the real probe unless the test sets one, the real script start with
-// every start recorded, and dialogs that answer what the test says.
+// every start recorded, and dialogs that answer what the test says (messages are recorded).
 struct Instance : testing::Test {
     ScratchStore store;
     ScratchFolder program{L"kovalt program"};
@@ -57,6 +59,7 @@ struct Instance : testing::Test {
     std::vector<std::wstring> started;
     std::function<platform::ProbeResult(const std::wstring&)> probe;
     std::optional<std::wstring> fileAnswer;
+    std::vector<std::wstring> told;     // the messages the program had to tell
     platform::InstanceContext context;  // the real probe and script start, recorded
     std::unique_ptr<monitor::MainWindow> main;
 

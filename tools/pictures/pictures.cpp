@@ -121,6 +121,7 @@ void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
         },
         [](HWND, const platform::FileDialogRequest&) { return std::optional<std::wstring>(); },
         [](HWND, const std::wstring&) { return std::optional<std::wstring>(); },
+        [](HWND, const std::wstring&) {},
         {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER}};
 
     // The strip after a real check that found the watched process.
