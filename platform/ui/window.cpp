@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -29,6 +30,39 @@ BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 HICON iconOf(int resource, int size) {  // shared by the module, never freed
     return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource),
                                            IMAGE_ICON, size, size, LR_SHARED));
+}
+
+// The label of a push button of more than one line, wrapped where its width needs it and
+// centred, as Windows draws it: Wine breaks such a label at every blank, so that three words
+// take three lines and the last is cut off.
+LRESULT drawWrappedLabel(const NMCUSTOMDRAW& draw) {
+    HWND button = draw.hdr.hwndFrom;
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(button)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(button, text.data(), int(text.size()))));
+    RECT area = draw.rc;
+    ::InflateRect(&area, -3, -3);
+    RECT needed = area;
+    constexpr UINT kFlags = DT_WORDBREAK | DT_CENTER | DT_NOPREFIX;
+    ::DrawTextW(draw.hdc, text.c_str(), -1, &needed, kFlags | DT_CALCRECT);
+    area.top += std::max(0L, ((area.bottom - area.top) - (needed.bottom - needed.top)) / 2);
+    if (draw.uItemState & CDIS_SELECTED) ::OffsetRect(&area, 1, 1);
+    ::SetBkMode(draw.hdc, TRANSPARENT);
+    ::SetTextColor(draw.hdc,
+                   ::GetSysColor(::IsWindowEnabled(button) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    ::DrawTextW(draw.hdc, text.c_str(), -1, &area, kFlags);
+    if (draw.uItemState & CDIS_FOCUS) {
+        RECT focus = draw.rc;
+        ::InflateRect(&focus, -3, -3);
+        ::DrawFocusRect(draw.hdc, &focus);
+    }
+    return CDRF_SKIPDEFAULT;
+}
+
+bool isMultiLineButton(HWND control) {
+    wchar_t name[8] = {};
+    return ::GetClassNameW(control, name, 8) && std::wstring_view(name) == L"Button" &&
+           (::GetWindowLongW(control, GWL_STYLE) & BS_MULTILINE) &&
+           (::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
 }
 
 std::vector<MonitorArea> monitors() {
@@ -167,6 +201,13 @@ LRESULT Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (auto it = timers_.find(wp); it != timers_.end()) it->second->fire();
             return 0;
+        case WM_NOTIFY: {
+            const auto* draw = reinterpret_cast<const NMCUSTOMDRAW*>(lp);
+            if (draw->hdr.code == NM_CUSTOMDRAW && draw->dwDrawStage == CDDS_PREPAINT &&
+                isMultiLineButton(draw->hdr.hwndFrom))
+                return drawWrappedLabel(*draw);
+            break;
+        }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:

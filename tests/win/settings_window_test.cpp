@@ -146,3 +146,37 @@ TEST_F(SettingsWindowTest, OkBringsStoredAlertScriptsToTheWatchedNameOrStaysToSa
     EXPECT_EQ(line, test::narrow(*stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX")) + "\r\n");
     EXPECT_EQ(main->stoppedCommand(), stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX"));
 }
+
+TEST_F(SettingsWindowTest, AButtonLabelOfThreeWordsReadsWholeOnTwoLines) {
+    auto w = test::opened<SettingsWindow>(context, openMain());
+    HWND button = w->control(SettingsWindow::VIEW_OUTPUT_COMMANDS_BUTTON);
+    // The rows of the button's face, inside its frame, that hold dark text: one run per line.
+    const auto textLines = [&] {
+        RECT r;
+        ::GetClientRect(button, &r);
+        HDC screen = ::GetDC(button), dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, r.right, r.bottom);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        ::PrintWindow(button, dc, PW_CLIENTONLY);
+        std::vector<std::pair<long, long>> lines;  // first and last row of each
+        for (long y = 4; y < r.bottom - 4; ++y) {
+            bool ink = false;
+            for (long x = 4; x < r.right - 4 && !ink; ++x) ink = ::GetPixel(dc, x, y) == 0;
+            if (ink && (lines.empty() || lines.back().second != y - 1)) lines.push_back({y, y});
+            if (ink) lines.back().second = y;
+        }
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        ::ReleaseDC(button, screen);
+        return lines;
+    };
+    EXPECT_EQ(textLines().size(), 2u);
+    RECT suggested;
+    ::GetWindowRect(w->hwnd(), &suggested);
+    suggested.right += (suggested.right - suggested.left) / 2;
+    suggested.bottom += (suggested.bottom - suggested.top) / 2;
+    ::SendMessageW(w->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                   reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(textLines().size(), 2u) << "at 150 %";
+}
