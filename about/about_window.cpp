@@ -7,7 +7,6 @@
 namespace kovalt::about {
 
 namespace keys = settings::keys;
-using ui::TwipRect;
 
 AboutWindow::AboutWindow(const platform::InstanceContext& context, HWND owner)
     : context_(context),
@@ -59,17 +58,12 @@ void AboutWindow::Form_Load() {
 }
 
 void AboutWindow::Form_Unload() {
-    context_.tellIfNotStored(hwnd(), L"Where the About window is", savePosition());
-}
-
-platform::Result AboutWindow::savePosition() {
-    const TwipRect place = placementTwips();
-    return settings::savePosition(context_.settings(), keys::kAboutPlacement, place.left,
-                                  place.top);
+    context_.tellIfNotStored(hwnd(), L"Where the About window is",
+                             context_.savePosition(*this, keys::kAboutPlacement));
 }
 
 void AboutWindow::OK_BUTTON_Click() {
-    savePosition();
+    context_.savePosition(*this, keys::kAboutPlacement);
     close();  // the close stores the position again, and tells when it cannot
 }
 

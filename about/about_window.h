@@ -50,7 +50,6 @@ protected:
 
 private:
     void createControls();
-    platform::Result savePosition();
     void setFrameColour(ui::Colour colour);
 
     const platform::InstanceContext& context_;

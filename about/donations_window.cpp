@@ -134,17 +134,12 @@ void DonationsWindow::Form_Load() {
 }
 
 void DonationsWindow::Form_Unload() {
-    context_.tellIfNotStored(hwnd(), L"Where the donations window is", savePosition());
-}
-
-platform::Result DonationsWindow::savePosition() {
-    const TwipRect place = placementTwips();
-    return settings::savePosition(context_.settings(), keys::kDonationsPlacement, place.left,
-                                  place.top);
+    context_.tellIfNotStored(hwnd(), L"Where the donations window is",
+                             context_.savePosition(*this, keys::kDonationsPlacement));
 }
 
 void DonationsWindow::OK_BUTTON_Click() {
-    savePosition();
+    context_.savePosition(*this, keys::kDonationsPlacement);
     close();  // the close stores the position again, and tells when it cannot
 }
 

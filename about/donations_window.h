@@ -60,7 +60,6 @@ private:
     void createControls();
     HWND addDisplayBox(int id, const std::wstring& text, const ui::TwipRect& rect,
                        ui::ControlColors colors, DWORD extraStyle = 0);
-    platform::Result savePosition();
     void setMessageTextColour(ui::Colour colour);
     // The text colour of the flashing appeal; black while the flashing is stopped.
     ui::Colour messageTextColour() const;

@@ -12,7 +12,6 @@ namespace kovalt::email {
 
 namespace keys = settings::keys;
 using monitor::AlertKind;
-using ui::TwipRect;
 
 // The end-to-end tests and the demo press OK from outside by its id.
 static_assert(EmailMainWindow::OK_BUTTON == 301);
@@ -57,10 +56,8 @@ void EmailMainWindow::Form_Load() {
 }
 
 void EmailMainWindow::Form_Unload() {
-    const TwipRect place = placementTwips();
     context_.tellIfNotStored(hwnd(), L"Where the e-mail settings window is",
-                             settings::savePosition(context_.settings(), keys::kEmailMainPlacement,
-                                                    place.left, place.top));
+                             context_.savePosition(*this, keys::kEmailMainPlacement));
 }
 
 LineContext EmailMainWindow::lineContext() const {
@@ -80,8 +77,8 @@ void EmailMainWindow::COMMAND_UPDATE_TIMER_Timer() {
 }
 
 void EmailMainWindow::OK_BUTTON_Click() {
-    // The lines are composed from the fields as they stand, not taken from the last tick: an
-    // OK pressed at once would otherwise store and write the old (or empty) lines.
+    // The window's lines and the strip's copies follow the fields as they stand, as the next
+    // tick would make them, even when OK then refuses; the scripts come from the same fields.
     COMMAND_UPDATE_TIMER_Timer();
     const AlertScripts scripts =
         prepareAlertScripts(fields(), lineContext(), platform::ansiAndOemAgree, platform::toAnsi,
@@ -96,8 +93,7 @@ void EmailMainWindow::OK_BUTTON_Click() {
     main_.setRunningCommand(scripts.runningLine);
     main_.setStoppedCommand(scripts.stoppedLine);
     const settings::InstanceSettings stored = context_.settings();
-    const TwipRect place = placementTwips();
-    settings::savePosition(stored, keys::kEmailMainPlacement, place.left, place.top);
+    context_.savePosition(*this, keys::kEmailMainPlacement);
     const std::optional<std::wstring> unstored = saveFields(stored, keys::kInstanceEmailFields);
     const platform::Result lines = storeLines(stored, scripts);
     if (unstored || !lines.ok()) {

@@ -6,7 +6,6 @@
 namespace kovalt::email {
 
 namespace keys = settings::keys;
-using ui::TwipRect;
 
 EmailSharedWindow::EmailSharedWindow(const platform::InstanceContext& context,
                                      EmailMainWindow& opener)
@@ -38,17 +37,13 @@ void EmailSharedWindow::Form_Load() {
 }
 
 void EmailSharedWindow::Form_Unload() {
-    const TwipRect place = placementTwips();
-    context_.tellIfNotStored(
-        hwnd(), L"Where the shared settings window is",
-        settings::savePosition(context_.settings(), keys::kEmailSharedPlacement, place.left,
-                               place.top));
+    context_.tellIfNotStored(hwnd(), L"Where the shared settings window is",
+                             context_.savePosition(*this, keys::kEmailSharedPlacement));
 }
 
 void EmailSharedWindow::OK_BUTTON_Click() {
     const settings::InstanceSettings stored = context_.settings();
-    const TwipRect place = placementTwips();
-    settings::savePosition(stored, keys::kEmailSharedPlacement, place.left, place.top);
+    context_.savePosition(*this, keys::kEmailSharedPlacement);
     if (const std::optional<std::wstring> unstored = saveFields(stored, keys::kSharedEmailFields)) {
         showStatus(STATUS_LABEL, L"The shared settings were not all stored. " + *unstored);
         return;

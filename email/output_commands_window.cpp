@@ -8,7 +8,6 @@ namespace kovalt::email {
 
 namespace keys = settings::keys;
 using monitor::AlertKind;
-using ui::TwipRect;
 
 OutputCommandsWindow::OutputCommandsWindow(const platform::InstanceContext& context,
                                            const monitor::MainWindow& strip, HWND owner)
@@ -41,11 +40,8 @@ void OutputCommandsWindow::Form_Load() {
 }
 
 void OutputCommandsWindow::Form_Unload() {
-    const TwipRect place = placementTwips();
-    context_.tellIfNotStored(
-        hwnd(), L"Where the output commands window is",
-        settings::savePosition(context_.settings(), keys::kOutputCommandsPlacement, place.left,
-                               place.top));
+    context_.tellIfNotStored(hwnd(), L"Where the output commands window is",
+                             context_.savePosition(*this, keys::kOutputCommandsPlacement));
 }
 
 void OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON_Click() {

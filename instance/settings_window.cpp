@@ -12,7 +12,6 @@
 namespace kovalt::instance {
 
 namespace keys = settings::keys;
-using ui::TwipRect;
 
 // The end-to-end tests and the demo press these buttons from outside by their ids.
 static_assert(SettingsWindow::CREATE_FOLDERS_BUTTON == 212 &&
@@ -77,9 +76,7 @@ void SettingsWindow::Form_Load() {
 
 platform::Result SettingsWindow::saveFields() {
     const settings::InstanceSettings stored = context_.settings();
-    const TwipRect place = placementTwips();
-    platform::Result first =
-        settings::savePosition(stored, keys::kSettingsPlacement, place.left, place.top);
+    platform::Result first = context_.savePosition(*this, keys::kSettingsPlacement);
     for (const auto& [key, value] :
          {std::pair{&keys::ENABLED_TICKBOX, std::to_wstring(tickValue(ENABLED_TICKBOX))},
           std::pair{&keys::RUNNER_NAME_TEXTBOX, controlText(RUNNER_NAME_TEXTBOX)},

@@ -91,11 +91,8 @@ void MainWindow::Form_Load() {
 }
 
 void MainWindow::Form_Unload() {
-    const ui::TwipRect place = placementTwips();
-    context_.tellIfNotStored(
-        hwnd(), L"Where the strip is",
-        settings::savePosition(context_.settings(), settings::keys::kMainPlacement, place.left,
-                               place.top));
+    context_.tellIfNotStored(hwnd(), L"Where the strip is",
+                             context_.savePosition(*this, settings::keys::kMainPlacement));
 }
 
 void MainWindow::AlwaysOnTopTimer_Timer() { platform::keepAboveForeground(hwnd()); }

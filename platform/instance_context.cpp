@@ -3,6 +3,8 @@
 #include "platform/command_start.h"
 #include "platform/file_dialog.h"
 #include "platform/folder_browser.h"
+#include "platform/ui/window.h"
+#include "settings/placement.h"
 #include "platform/win_handles.h"
 
 namespace kovalt::platform {
@@ -16,6 +18,12 @@ void messageBox(HWND owner, const std::wstring& text) {
 InstanceContext realContext(settings::SettingsStore& store, Icons icons) {
     return {store,          currentProgram, checkProcessRunning, startBatchHidden,
             pickFileToOpen, pickFolder,     messageBox,          icons};
+}
+
+Result InstanceContext::savePosition(const ui::Window& window,
+                                     const settings::PlacementKeys& keys) const {
+    const ui::TwipRect place = window.placementTwips();
+    return settings::savePosition(settings(), keys, place.left, place.top);
 }
 
 void InstanceContext::tellIfNotStored(HWND owner, const std::wstring& what,

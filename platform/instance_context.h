@@ -16,6 +16,10 @@
 #include "platform/result.h"
 #include "settings/settings_store.h"
 
+namespace kovalt::ui {
+class Window;
+}
+
 namespace kovalt::platform {
 
 struct FileDialogRequest {
@@ -44,6 +48,8 @@ struct InstanceContext {
 
     // The instance's settings, under the name the executable has now.
     settings::InstanceSettings settings() const { return {store, identity().instanceName}; }
+    // Stores where `window` is now, Left and Top under `keys`; the first failure.
+    Result savePosition(const ui::Window& window, const settings::PlacementKeys& keys) const;
     // Tells that `what` could not be stored, when `stored` failed: nothing fails unseen.
     void tellIfNotStored(HWND owner, const std::wstring& what, const Result& stored) const;
 };
