@@ -5,7 +5,7 @@ e-mail's. Also the road the outage benchmark (outage_bench.py) uses.
 
     mail_bench.py [cycles = 20]
 
-Run by scripts/bench.sh with tests/e2e (the harness) on PYTHONPATH and the built programs in
+Run by scripts/bench.sh with tools/harness on PYTHONPATH and the built programs in
 KOVALT_EXE, KOVALT_SLEEPER and KOVALT_DRIVER."""
 import os
 import random

@@ -24,8 +24,8 @@ mkdir -p "$results"
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
 
-# name, then the program's arguments: bench/<name>_bench.py when there is one (run with the
-# end-to-end tests' harness), else the built kovalt_bench_<name>.exe. Output to files, never
+# name, then the program's arguments: bench/<name>_bench.py when there is one (run with
+# tools/harness), else the built kovalt_bench_<name>.exe. Output to files, never
 # pipes: Wine's helper processes inherit them and outlive the program.
 benchmarks=(
   "probe 1000 100"        # rounds, tasklist runs: probe cost and tick overhead
@@ -36,9 +36,9 @@ benchmarks=(
   "outage 90"             # seconds the SMTP server is away
 )
 # For the Python ones: the harness, the built programs they drive, and their scratch folder.
-export PYTHONPATH="$root/tests/e2e${PYTHONPATH:+:$PYTHONPATH}" KOVALT_EXE="$root/build/windows/kovalt.exe" \
+export PYTHONPATH="$root/tools/harness${PYTHONPATH:+:$PYTHONPATH}" KOVALT_EXE="$root/build/windows/kovalt.exe" \
   KOVALT_SLEEPER="$root/build/windows/tests/win/kovalt_test_sleeper.exe" \
-  KOVALT_DRIVER="$root/build/windows/tests/e2e/kovalt_test_driver.exe" KOVALT_SCRATCH="$root/build/bench/scratch"
+  KOVALT_DRIVER="$root/build/windows/tools/harness/kovalt_driver.exe" KOVALT_SCRATCH="$root/build/bench/scratch"
 rm -rf "$KOVALT_SCRATCH"
 failed=0
 declare -A seconds status program

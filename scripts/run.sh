@@ -10,17 +10,17 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target kovalt kovalt_test_sleeper kovalt_test_driver
+cmake --build --preset windows --target kovalt kovalt_test_sleeper kovalt_driver
 
 headless=${DISPLAY:-}
 source scripts/wine-session.sh
 wine_session_start "$root/build/scratch/wineprefix"
 
 if [ "${1:-}" != "--plain" ]; then
-  export PYTHONPATH="$root/tests/e2e${PYTHONPATH:+:$PYTHONPATH}"  # the harness of the e2e tests
+  export PYTHONPATH="$root/tools/harness${PYTHONPATH:+:$PYTHONPATH}"
   # Not exec: the session's exit trap then stops Wine and the virtual display afterwards.
   /usr/bin/python3 tools/demo.py build/windows/kovalt.exe \
-    build/windows/tests/win/kovalt_test_sleeper.exe build/windows/tests/e2e/kovalt_test_driver.exe \
+    build/windows/tests/win/kovalt_test_sleeper.exe build/windows/tools/harness/kovalt_driver.exe \
     "$root/build/scratch/KOV-ALT demo"
   exit
 fi

@@ -1,7 +1,7 @@
 # Sourced by the run and test commands: a virtual display when there is none, and a Wine
 # prefix, ready and kept up between programs.
 # Call wine_session_start PREFIX; wine_session_stop runs on exit. Everything started from the
-# session, the Python harness of the end-to-end tests too, runs with the environment it sets.
+# session, tools/harness too, runs with the environment it sets.
 
 # The Wine environment every Windows program here runs in (tools/wine-run.sh uses it too): the
 # prefix, Wine's own messages off unless asked for, and no Mono or Gecko install prompts.

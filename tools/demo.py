@@ -2,8 +2,8 @@
 sample process with its settings given through the registry and confirmed in its windows, the
 process stopped and started again, and the two alert e-mails printed as they were received.
 
-Run by scripts/run.sh, which builds the programs, prepares Wine and puts tests/e2e, where the
-harness of the end-to-end tests lives, on PYTHONPATH; the arguments are the build tree's
+Run by scripts/run.sh, which builds the programs, prepares Wine and puts tools/harness on
+PYTHONPATH; the arguments are the build tree's
 kovalt.exe, a sample program to watch, the button-pressing helper and a scratch folder."""
 import shutil
 import sys

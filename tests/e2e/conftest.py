@@ -6,7 +6,7 @@ from pathlib import Path
 
 import pytest
 
-# pytest puts this folder (it has no __init__.py) on the import path for its conftest.
+# The harness comes from tools/harness, on PYTHONPATH (tests/e2e/CMakeLists.txt).
 from harness import Program, Wine
 
 
