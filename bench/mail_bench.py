@@ -36,13 +36,8 @@ class Road:
         shutil.copy(os.environ["KOVALT_SLEEPER"], self.watched)
         install_mailer(self.folder / "mailer home")
         self.server = MailServer().start()
-        self.program.settings({
-            "PROCESS_NAME_TEXTBOX": self.watched.name, "ENABLED_TICKBOX": "1",
-            "AlwaysOnTop_TICKBOX": "0", "RUNNER_NAME_TEXTBOX": self.program.instance,
-            "SE_HOME_TEXTBOX": self.wine.windows_path(self.folder / "mailer home"),
-            "SMTP_SERVER_ADDRESS_PORT_TEXTBOX": f"127.0.0.1:{self.server.port}",
-            "SEND_FROM_ADDRESS_TEXTBOX": "watchdog@example.org",
-            "SEND_TO_ADDRESS_TEXTBOX": "me@example.org", **(extra or {})})
+        self.program.watch(self.watched, self.folder / "mailer home", self.server.port,
+                           **(extra or {}))
         self.process = self.wine.start_watched(self.watched)
         self.program.start()
         self.program.confirm_email_settings()

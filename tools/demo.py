@@ -36,15 +36,9 @@ def main(exe: Path, sample: Path, driver: Path, folder: Path) -> int:
     try:
         with MailServer() as server:
             print(f"SMTP server listening on 127.0.0.1:{server.port}")
-            program.settings({
-                "RUNNER_NAME_TEXTBOX": "Sample wallet", "PROCESS_NAME_TEXTBOX": watched.name,
-                "ENABLED_TICKBOX": "1", "AlwaysOnTop_TICKBOX": "1",
-                "SE_HOME_TEXTBOX": wine.windows_path(home),
-                "SMTP_SERVER_ADDRESS_PORT_TEXTBOX": f"127.0.0.1:{server.port}",
-                "SEND_FROM_ADDRESS_TEXTBOX": "watchdog@example.org",
-                "SEND_TO_ADDRESS_TEXTBOX": "owner@example.org",
-                "ALERT_RETRY_SECONDS": "10",  # a hidden key: the first try again after 10 s
-            })
+            program.watch(watched, home, server.port, RUNNER_NAME_TEXTBOX="Sample wallet",
+                          AlwaysOnTop_TICKBOX="1", SEND_TO_ADDRESS_TEXTBOX="owner@example.org",
+                          ALERT_RETRY_SECONDS="10")  # a hidden key: the first try again after 10 s
             print(f"Starting {watched.name}, then {program.exe.name} watching it")
             sample_process = wine.start_watched(watched)
             program.start()

@@ -24,12 +24,7 @@ def test_each_change_is_mailed_once_in_order_and_a_neighbour_stays_quiet(wine, i
     down, quiet = MailServer(), MailServer().start()  # the first is not listening yet
     try:
         for p, watched, server in ((one, one_watched, down), (two, two_watched, quiet)):
-            p.settings({"PROCESS_NAME_TEXTBOX": watched.name, "ENABLED_TICKBOX": "1",
-                        "AlwaysOnTop_TICKBOX": "0", "RUNNER_NAME_TEXTBOX": p.instance,
-                        "SE_HOME_TEXTBOX": wine.windows_path(home), "ALERT_RETRY_SECONDS": "3",
-                        "SMTP_SERVER_ADDRESS_PORT_TEXTBOX": f"127.0.0.1:{server.port}",
-                        "SEND_FROM_ADDRESS_TEXTBOX": "watchdog@example.org",
-                        "SEND_TO_ADDRESS_TEXTBOX": "me@example.org"})
+            p.watch(watched, home, server.port, ALERT_RETRY_SECONDS="3")
         (one.folder / "BATS").mkdir()
         for kind in ("RUNNING", "STOPPED"):  # the neighbour's scripts, as its own OK wrote them
             two.script(kind).write_bytes(

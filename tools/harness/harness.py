@@ -95,6 +95,16 @@ class Program:
             self.wine.set_setting(self.instance, key, value)
         self.caption = "KVA - " + values.get("RUNNER_NAME_TEXTBOX", self.caption[6:])
 
+    def watch(self, watched: Path, home: Path, port: int, **more: str) -> None:
+        """The settings a user fills in to watch `watched` and mail each change through the
+        mailer in `home` to the server on `port`; `more` adds or replaces keys."""
+        self.settings({"PROCESS_NAME_TEXTBOX": watched.name, "ENABLED_TICKBOX": "1",
+                       "AlwaysOnTop_TICKBOX": "0", "RUNNER_NAME_TEXTBOX": self.instance,
+                       "SE_HOME_TEXTBOX": self.wine.windows_path(home),
+                       "SMTP_SERVER_ADDRESS_PORT_TEXTBOX": f"127.0.0.1:{port}",
+                       "SEND_FROM_ADDRESS_TEXTBOX": "watchdog@example.org",
+                       "SEND_TO_ADDRESS_TEXTBOX": "me@example.org", **more})
+
     def start(self) -> subprocess.Popen:
         return self.wine.start(self.exe)
 
