@@ -1,6 +1,4 @@
-#include "email/email_main_window.h"
 #include "email/email_shared_window.h"
-#include "instance/settings_window.h"
 #include "win_test_support.h"
 
 using namespace kovalt;
@@ -8,12 +6,8 @@ using email::EmailSharedWindow;
 
 namespace {
 struct EmailSharedWindowTest : test::Instance {
-    std::unique_ptr<instance::SettingsWindow> settings;
-    std::unique_ptr<email::EmailMainWindow> emailMain;
     std::unique_ptr<EmailSharedWindow> open() {
-        settings = test::opened<instance::SettingsWindow>(context, openMain());
-        emailMain = test::opened<email::EmailMainWindow>(context, *settings, *main);
-        auto w = test::opened<EmailSharedWindow>(context, *emailMain);
+        auto w = test::opened<EmailSharedWindow>(context, openEmailMain());
         w->setControlText(EmailSharedWindow::SEND_TO_ADDRESS_TEXTBOX, L"typed@x");
         click(*w, EmailSharedWindow::TLS_NO_TICKBOX);
         click(*w, EmailSharedWindow::TLS_YES_TICKBOX);

@@ -2,11 +2,7 @@
 #include <algorithm>
 
 #include "about/about_window.h"
-#include "about/donations_window.h"
-#include "email/email_main_window.h"
 #include "email/email_shared_window.h"
-#include "email/output_commands_window.h"
-#include "instance/settings_window.h"
 #include "win_test_support.h"
 
 using namespace kovalt;
@@ -14,126 +10,92 @@ using email::EmailMainWindow;
 using instance::SettingsWindow;
 
 namespace {
-// Each window opened as the program opens it, over the windows it opens from.
+// The windows with buttons that open the others, as the program opens them.
 struct Openers : test::Instance {
-    std::unique_ptr<SettingsWindow> settings;
-    std::unique_ptr<EmailMainWindow> email;
     std::unique_ptr<ui::Window> window;  // declared last, so it goes first
 
     ui::Window& strip() { return openMain(); }
-    ui::Window& settingsWindow() {
-        return *(settings = test::opened<SettingsWindow>(context, openMain()));
-    }
-    ui::Window& emailMain() {
-        SettingsWindow& opener = settingsOf();  // before the strip is taken: it makes the strip
-        return *(email = test::opened<EmailMainWindow>(context, opener, *main));
-    }
+    ui::Window& settingsWindow() { return openSettings(); }
+    ui::Window& email() { return openEmailMain(); }
     ui::Window& shared() {
-        return *(window = test::opened<email::EmailSharedWindow>(context, emailOf()));
+        return *(window = test::opened<email::EmailSharedWindow>(context, openEmailMain()));
     }
-    ui::Window& viewer() { return over<email::OutputCommandsWindow>(strip().hwnd()); }
-    ui::Window& about() { return over<about::AboutWindow>(settingsWindow().hwnd()); }
-    ui::Window& donations() { return over<about::DonationsWindow>(strip().hwnd()); }
-
-    SettingsWindow& settingsOf() { return settingsWindow(), *settings; }
-    EmailMainWindow& emailOf() { return emailMain(), *email; }
-    template <typename W>
-    ui::Window& over(HWND owner) {
-        if constexpr (std::is_constructible_v<W, decltype(context), monitor::MainWindow&, HWND>)
-            return *(window =
-                         test::opened<W>(context, *main, owner));  // it shows the strip's lines
-        else
-            return *(window = test::opened<W>(context, owner));
+    ui::Window& about() {
+        return *(window = test::opened<about::AboutWindow>(context, openSettings().hwnd()));
     }
 };
 struct Row {
     const char* name;
-    ui::Window& (Openers::*open)();  // the window closed, or the window with the button
-    const wchar_t* keyOrClass;       // its placement keys' prefix, or the class opened
-    int button = 0;
+    ui::Window& (Openers::*open)();  // the window with the button
+    int button;
+    const wchar_t* opened;  // the class of the window it opens
+    const wchar_t* keys;    // that window's placement keys' prefix
 };
-struct ClosingAWindow : Openers, testing::WithParamInterface<Row> {};
-struct AButtonOpens : Openers, testing::WithParamInterface<Row> {};
+struct AButton : Openers, testing::WithParamInterface<Row> {};
 auto nameOf = [](const auto& info) { return std::string(info.param.name); };
 }  // namespace
 
-TEST_P(ClosingAWindow, StoresWhereItIsUnderItsOwnKeysOnly) {
-    ui::Window& w = (this->*GetParam().open)();
-    ::SetWindowPos(w.hwnd(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    store.saved.clear();
-    closeByTitleBar(w);
-    const std::wstring left = GetParam().keyOrClass + std::wstring(L"Left");
-    const std::wstring top = GetParam().keyOrClass + std::wstring(L"Top");
-    const wchar_t* app = left.starts_with(L"SINGLE") ? L"KOV-ALT" : L"KOVALT";
-    EXPECT_EQ(std::vector(store.saved.begin(), store.saved.begin() + 2), (std::vector{left, top}));
-    for (size_t i = 2; i < store.saved.size(); ++i)  // the settings window also stores its fields
-        EXPECT_TRUE(store.saved[i].ends_with(L"BOX")) << test::narrow(store.saved[i]);
-    EXPECT_EQ(stored(left.c_str(), app), L"3000");
-    EXPECT_EQ(stored(top.c_str(), app), L"2250");
-}
-
-TEST_P(ClosingAWindow, ToldWhenTheStoreRefuses) {
-    ui::Window& w = (this->*GetParam().open)();
-    store.denyWrites = true;
-    closeByTitleBar(w);
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_NE(told[0].find(L"could not be stored: "), std::wstring::npos) << test::narrow(told[0]);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryWindow, ClosingAWindow,
-    testing::Values(Row{"strip", &Openers::strip, L"MAIN_"},
-                    Row{"settings", &Openers::settingsWindow, L"MAIN_SETTINGS_"},
-                    Row{"email_main", &Openers::emailMain, L"EMAIL-MAIN-SETTINGS-"},
-                    Row{"email_shared", &Openers::shared, L"SHARED-SETTINGS-"},
-                    Row{"viewer", &Openers::viewer, L"SINGLE_OUTPUT_COMMANDS_WINDOW-"},
-                    Row{"about", &Openers::about, L"ABOUT_"},
-                    Row{"donations", &Openers::donations, L"DONATIONS_WINDOW-"}),
-    nameOf);
-
-TEST_P(AButtonOpens, ItsWindowModalOverTheWindowThatHasTheButton) {
+TEST_P(AButton, OpensItsWindowModalOverItsOwnWhichStoresWhereItIsUnderItsOwnKeysAtClose) {
     ui::Window& opener = (this->*GetParam().open)();
+    const std::wstring left = GetParam().keys + std::wstring(L"Left");
+    const std::wstring top = GetParam().keys + std::wstring(L"Top");
     HWND owner = nullptr;
     bool openerDisabled = false;
-    // The strip's timers go on while a modal window is open: one of them looks at it, closes it.
+    // The strip's timers go on while a modal window is open: one of them looks at it, moves it
+    // and closes it by its title bar while the store refuses its Top.
     ui::Timer watcher(*main, [&] {
-        HWND opened = ::FindWindowW(GetParam().keyOrClass, nullptr);
+        HWND opened = ::FindWindowW(GetParam().opened, nullptr);
         if (!opened || owner) return;
         owner = ::GetWindow(opened, GW_OWNER);
         openerDisabled = !::IsWindowEnabled(opener.hwnd());
-        ::PostMessageW(opened, WM_CLOSE, 0, 0);
+        ::SetWindowPos(opened, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        store.saved.clear();
+        store.refusedKeys = {top};
+        ::PostMessageW(opened, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     watcher.setInterval(50);
     watcher.setEnabled(true);
     click(opener, GetParam().button);  // returns when the opened window has closed
     EXPECT_EQ(owner, opener.hwnd());
     EXPECT_TRUE(openerDisabled && ::IsWindowEnabled(opener.hwnd()));
-    EXPECT_EQ(::FindWindowW(GetParam().keyOrClass, nullptr), nullptr);
+    EXPECT_EQ(::FindWindowW(GetParam().opened, nullptr), nullptr);
+    ASSERT_GE(store.saved.size(), 2u);
+    EXPECT_EQ(std::vector(store.saved.begin(), store.saved.begin() + 2), (std::vector{left, top}));
+    for (size_t i = 2; i < store.saved.size(); ++i)  // the settings window also stores its fields
+        EXPECT_TRUE(store.saved[i].ends_with(L"BOX")) << test::narrow(store.saved[i]);
+    EXPECT_EQ(stored(left.c_str(), left.starts_with(L"SINGLE") ? L"KOV-ALT" : L"KOVALT"), L"3000");
+    ASSERT_EQ(told.size(), 1u) << "the refused Top is told";
+    EXPECT_NE(told[0].find(L"could not be stored: "), std::wstring::npos) << test::narrow(told[0]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryButton, AButtonOpens,
-    testing::Values(
-        Row{"settings", &Openers::strip, L"KOVALT_SETTINGS", monitor::MainWindow::TLV_BUTTON},
-        Row{"email", &Openers::settingsWindow, L"KOVALT_EMAIL_MAIN_SETTINGS",
-            SettingsWindow::EMAIL_SETTINGS_BUTTON},
-        Row{"viewer", &Openers::settingsWindow, L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW",
-            SettingsWindow::VIEW_OUTPUT_COMMANDS_BUTTON},
-        Row{"about", &Openers::settingsWindow, L"KOVALT_ABOUT", SettingsWindow::ABOUT_BUTTON},
-        Row{"shared", &Openers::emailMain, L"KOVALT_EMAIL_SHARED_SETTINGS",
-            EmailMainWindow::SHARED_SETTINGS_BUTTON},
-        Row{"viewer_from_email", &Openers::emailMain, L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW",
-            EmailMainWindow::VIEW_OUTPUT_COMMANDS_BUTTON},
-        Row{"donations", &Openers::about, L"BREVLIN_TALVERO_DONATIONS_WINDOW",
-            about::AboutWindow::DONATIONS_BUTTON}),
+    EveryWindow, AButton,
+    testing::Values(Row{"settings", &Openers::strip, monitor::MainWindow::TLV_BUTTON,
+                        L"KOVALT_SETTINGS", L"MAIN_SETTINGS_"},
+                    Row{"email", &Openers::settingsWindow, SettingsWindow::EMAIL_SETTINGS_BUTTON,
+                        L"KOVALT_EMAIL_MAIN_SETTINGS", L"EMAIL-MAIN-SETTINGS-"},
+                    Row{"viewer", &Openers::settingsWindow,
+                        SettingsWindow::VIEW_OUTPUT_COMMANDS_BUTTON,
+                        L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW", L"SINGLE_OUTPUT_COMMANDS_WINDOW-"},
+                    Row{"about", &Openers::settingsWindow, SettingsWindow::ABOUT_BUTTON,
+                        L"KOVALT_ABOUT", L"ABOUT_"},
+                    Row{"shared", &Openers::email, EmailMainWindow::SHARED_SETTINGS_BUTTON,
+                        L"KOVALT_EMAIL_SHARED_SETTINGS", L"SHARED-SETTINGS-"},
+                    Row{"viewer_from_email", &Openers::email,
+                        EmailMainWindow::VIEW_OUTPUT_COMMANDS_BUTTON,
+                        L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW", L"SINGLE_OUTPUT_COMMANDS_WINDOW-"},
+                    Row{"donations", &Openers::about, about::AboutWindow::DONATIONS_BUTTON,
+                        L"BREVLIN_TALVERO_DONATIONS_WINDOW", L"DONATIONS_WINDOW-"}),
     nameOf);
 
-// Keys as the user types them, each to the control with the focus, through the modal loop.
-constexpr WPARAM kShift = 0x10000;  // with Shift held
+// Keys as the user types them, each to the control with the focus, through the modal loop:
+// T Tab, B Shift+Tab, E Enter, X Esc.
+constexpr std::wstring_view kKeys = L"TBEX";
+constexpr WPARAM kVirtualKeys[] = {VK_TAB, VK_TAB, VK_RETURN, VK_ESCAPE};
 struct KeyRow {
     const char* name;
     ui::Window& (Openers::*open)();
-    std::vector<WPARAM> keys;
+    const wchar_t* keys;
     bool fieldsStored;
     int focused = 0;  // a control given the focus first, as a press dragged off it would
 };
@@ -143,16 +105,17 @@ TEST_P(TheKeyboard, EnterPressesTheFocusedButtonElseTheDefaultAndEscCancels) {
     test::makeFolder(program / L"BATS");
     ui::Window& w = (this->*GetParam().open)();
     store.saved.clear();
-    const std::vector<WPARAM>& keys = GetParam().keys;
+    const std::wstring keys = GetParam().keys;
     size_t typed = 0;
     ui::Timer typist(w, [&] {  // after the last key, the title bar's close if still open
         if (typed == 0 && GetParam().focused) ::SetFocus(w.control(GetParam().focused));
         if (typed < keys.size()) {
             BYTE state[256];
             ::GetKeyboardState(state);
-            state[VK_SHIFT] = keys[typed] & kShift ? 0x80 : 0;
+            state[VK_SHIFT] = keys[typed] == L'B' ? 0x80 : 0;
             ::SetKeyboardState(state);
-            ::PostMessageW(::GetFocus(), WM_KEYDOWN, keys[typed] & 0xff, 0);
+            const WPARAM key = kVirtualKeys[kKeys.find(keys[typed])];
+            ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 0);
         }
         if (typed++ == keys.size()) ::PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
     });
@@ -164,20 +127,13 @@ TEST_P(TheKeyboard, EnterPressesTheFocusedButtonElseTheDefaultAndEscCancels) {
               GetParam().fieldsStored);
 }
 
+// The shared window's tab order ends at Cancel, OK.
 INSTANTIATE_TEST_SUITE_P(
     Keys, TheKeyboard,
-    testing::Values(
-        KeyRow{"enter_on_a_focused_cancel",
-               &Openers::emailMain,
-               {VK_RETURN},
-               false,
-               EmailMainWindow::CANCEL_BUTTON},
-        // The shared window's tab order ends at Cancel, OK.
-        KeyRow{"enter_on_a_focused_ok", &Openers::shared, {kShift | VK_TAB, VK_RETURN}, true},
-        KeyRow{"enter_in_a_text_box", &Openers::shared, {VK_TAB, VK_TAB, VK_RETURN}, true},
-        KeyRow{"enter_in_the_email_window",
-               &Openers::emailMain,
-               {VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN},
-               true},
-        KeyRow{"esc", &Openers::shared, {VK_TAB, VK_TAB, VK_ESCAPE}, false}),
+    testing::Values(KeyRow{"enter_on_a_focused_cancel", &Openers::email, L"E", false,
+                           EmailMainWindow::CANCEL_BUTTON},
+                    KeyRow{"enter_on_a_focused_ok", &Openers::shared, L"BE", true},
+                    KeyRow{"enter_in_a_text_box", &Openers::shared, L"TTE", true},
+                    KeyRow{"enter_in_the_email_window", &Openers::email, L"TTTTE", true},
+                    KeyRow{"esc", &Openers::shared, L"TTX", false}),
     nameOf);

@@ -44,14 +44,17 @@ TEST_F(MainWindowTest, ATickNeverRunsInsideAnotherSoAChangeIsAlertedOnce) {
     EXPECT_EQ(started, std::vector{script(L"STOPPED")});
 }
 
-TEST_F(MainWindowTest, LoggingOffKeepsThePosition) {
+TEST_F(MainWindowTest, LoggingOffOrClosingKeepsThePosition) {
     HWND w = openMain().hwnd();
     ::SetWindowPos(w, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ::SendMessageW(w, WM_ENDSESSION, FALSE, 0);
     EXPECT_TRUE(store.saved.empty()) << "the session goes on";
     ::SendMessageW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(store.saved, (std::vector<std::wstring>{L"MAIN_Left", L"MAIN_Top"}));
-    EXPECT_EQ(stored(L"MAIN_Left"), L"3000");
+    EXPECT_EQ(stored(L"MAIN_Top"), L"2250");
+    store.saved.clear();
+    closeByTitleBar(*main);  // and so does closing it
+    EXPECT_EQ(store.saved, (std::vector<std::wstring>{L"MAIN_Left", L"MAIN_Top"}));
 }
 
 TEST_F(MainWindowTest, StayingOnTopNeverTakesTheFocus) {

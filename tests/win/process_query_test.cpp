@@ -1,6 +1,7 @@
 #include <cwctype>
 #include <thread>
 
+#include "platform/command_start.h"
 #include "platform/process_query.h"
 #include "win_test_support.h"
 
@@ -9,8 +10,12 @@ using namespace kovalt;
 TEST(ProcessQuery, CountsEveryCopyOfTheNameAsWindowsComparesIt) {
     test::ScratchFolder folder;
     const std::wstring name = L"bob's watched " + test::uniqueSuffix() + L".exe";
-    auto first = std::make_unique<test::WatchedProcess>(folder.path(), name);
-    test::WatchedProcess second(folder.path(), name);
+    ::CopyFileW(test::helperProgram(L"kovalt_test_sleeper.exe").c_str(), (folder / name).c_str(),
+                FALSE);
+    test::writeFile(folder / L"s.bat", "\"" + test::narrow(folder / name) + "\" 60\r\n");
+    platform::StartedScript first, second;
+    for (auto* copy : {&first, &second})
+        ASSERT_TRUE(platform::startBatchHidden(folder / L"s.bat", *copy).ok());
     ASSERT_TRUE(test::waitForCount(name, 2));
     std::wstring upper = name, withoutQuote = name;
     for (auto& c : upper) c = static_cast<wchar_t>(std::towupper(c));
@@ -21,9 +26,10 @@ TEST(ProcessQuery, CountsEveryCopyOfTheNameAsWindowsComparesIt) {
     // The watchdog never counts itself, though it may be named like what it watches.
     EXPECT_EQ(platform::checkProcessRunning(L"kovalt_win_tests.exe").outcome,
               platform::ProbeOutcome::NotFound);
-    first.reset();
+    first.end();
     ASSERT_TRUE(test::waitForCount(name, 1));
     EXPECT_EQ(platform::checkProcessRunning(name).outcome, platform::ProbeOutcome::Found);
+    second.end();
 }
 
 TEST(ProcessQuery, WithoutComTheCheckFailsAndSaysWhy) {

@@ -11,22 +11,6 @@ ScratchStore::~ScratchStore() {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, registry.root().c_str());
 }
 
-WatchedProcess::WatchedProcess(const std::wstring& folder, const std::wstring& exeName) {
-    const std::wstring target = folder + L"\\" + exeName;
-    ::CopyFileW(helperProgram(L"kovalt_test_sleeper.exe").c_str(), target.c_str(), FALSE);
-    std::wstring commandLine = L"\"" + target + L"\"";
-    STARTUPINFOW startup = {sizeof(startup)};
-    PROCESS_INFORMATION raw = {};
-    EXPECT_TRUE(::CreateProcessW(target.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                 CREATE_NO_WINDOW, nullptr, folder.c_str(), &startup, &raw));
-    info = {platform::UniqueHandle(raw.hProcess), platform::UniqueHandle(raw.hThread), 0};
-}
-
-WatchedProcess::~WatchedProcess() {
-    ::TerminateProcess(info.process.get(), 0);
-    ::WaitForSingleObject(info.process.get(), 10000);
-}
-
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     for (const auto end = std::chrono::steady_clock::now() + limit; !condition();) {
         if (std::chrono::steady_clock::now() >= end) return false;
@@ -43,14 +27,6 @@ std::wstring helperProgram(const wchar_t* name) {
     wchar_t path[MAX_PATH * 4];
     const std::wstring self(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4));
     return self.substr(0, self.find_last_of(L'\\') + 1) + name;
-}
-
-std::string narrow(const std::wstring& text) {
-    std::string bytes(text.size() * 2, '\0');
-    bytes.resize(::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                       bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                                       nullptr));
-    return bytes;
 }
 
 void Instance::seed(std::initializer_list<std::pair<const wchar_t*, std::wstring>> values) {
@@ -83,6 +59,15 @@ monitor::MainWindow& Instance::openMain() {
     main = std::make_unique<monitor::MainWindow>(context);
     EXPECT_TRUE(main->open().ok());
     return *main;
+}
+
+instance::SettingsWindow& Instance::openSettings() {
+    return *(settings = opened<instance::SettingsWindow>(context, openMain()));
+}
+
+email::EmailMainWindow& Instance::openEmailMain() {
+    instance::SettingsWindow& opener = openSettings();
+    return *(emailMain = opened<email::EmailMainWindow>(context, opener, *main));
 }
 
 std::wstring Instance::script(const wchar_t* kind) const {

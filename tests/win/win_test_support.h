@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+#include "email/email_main_window.h"
+#include "instance/settings_window.h"
 #include "monitor/main_window.h"
 #include "platform/registry_store.h"
 #include "tests/support/scratch.h"
@@ -39,16 +41,10 @@ struct ScratchStore final : settings::SettingsStore {
     }
 };
 
-// The sleeper helper copied into `folder` as `exeName` and started; it ends with this object.
-struct WatchedProcess {
-    WatchedProcess(const std::wstring& folder, const std::wstring& exeName);
-    ~WatchedProcess();
-    platform::ProcessInfo info;
-};
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s);
 bool waitForCount(const std::wstring& name, unsigned count);  // as the real query counts
 std::wstring helperProgram(const wchar_t* name);              // built beside the tests
-std::string narrow(const std::wstring& text);
+inline std::string narrow(const std::wstring& text) { return platform::toAnsi(text).value_or("?"); }
 
 // One instance "WATCH1": the real probe unless the test sets one, the real script start with
 // every start recorded, and dialogs that answer what the test says (messages are recorded).
@@ -61,13 +57,18 @@ struct Instance : testing::Test {
     std::optional<std::wstring> fileAnswer;
     std::vector<std::wstring> told;     // the messages the program had to tell
     platform::InstanceContext context;  // the real probe and script start, recorded
+    // Windows opened as the program opens them, each over the one before.
     std::unique_ptr<monitor::MainWindow> main;
+    std::unique_ptr<instance::SettingsWindow> settings;
+    std::unique_ptr<email::EmailMainWindow> emailMain;
 
     Instance();
 
     void seed(std::initializer_list<std::pair<const wchar_t*, std::wstring>> values);
     std::optional<std::wstring> stored(const wchar_t* key, const wchar_t* app = L"KOVALT");
     monitor::MainWindow& openMain();
+    instance::SettingsWindow& openSettings();  // over a new strip
+    email::EmailMainWindow& openEmailMain();   // over a new settings window
     std::wstring script(const wchar_t* kind) const;  // "RUNNING" or "STOPPED"
 };
 
