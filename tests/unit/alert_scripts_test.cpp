@@ -76,6 +76,22 @@ TEST(AlertScripts, TheWatchedNameIsBroughtIntoStoredSettingsAsTheirOkWouldWriteI
     }
 }
 
+TEST(AlertScripts, AFailedWriteNamesWhatTheUserCanChange) {
+    // Win32 error codes, each with a word only its advice has.
+    const std::pair<unsigned long, const wchar_t*> rows[] = {
+        {3, L"CREATE FOLDERS"}, {5, L"permissions"}, {19, L"permissions"}, {32, L"close it"},
+        {112, L"space"},        {206, L"shorter"},   {1117, nullptr}};
+    for (const auto& [code, word] : rows) {
+        const std::wstring message = scriptWriteProblem(L"C:\\W\\BATS\\x.bat", code, L"why");
+        EXPECT_NE(message.find(L"C:\\W\\BATS\\x.bat: why"), std::wstring::npos) << code;
+        for (const auto& [other, otherWord] : rows)
+            if (otherWord)
+                EXPECT_EQ(message.find(otherWord) != std::wstring::npos,
+                          word && std::wstring(word) == otherWord)
+                    << code << " / " << other;
+    }
+}
+
 TEST(AlertScripts, PathsTheCodePageCannotCarryGoByTheirShortFormsWhenThoseCarry) {
     const CodePageCheck asciiOnly = [](wchar_t) { return false; };
     MailFields fields = kFields;
