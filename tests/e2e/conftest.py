@@ -25,10 +25,9 @@ def wine(tmp_path):
 
 @pytest.fixture
 def instance(wine):
-    """Makes renamed copies of the program in one program folder (with blanks in its name, and a
-    letter the scripts' and cmd.exe's code pages do not share, so its paths reach the mailer by
-    their short names), each with a copy of the sleeper to watch; removes their folder and
-    settings afterwards."""
+    """Renamed copies of the program, each with a copy of the sleeper to watch, in one program
+    folder whose name has blanks and a letter the scripts' and cmd.exe's code pages do not share
+    (its paths reach the mailer by their short names); removed with their settings after."""
     folder = Path(os.environ.get("KOVALT_SCRATCH", "/tmp/kovalt-e2e")) / f"watch d\u00f6g {uuid.uuid4().hex[:8]}"
     folder.mkdir(parents=True)
     made = []

@@ -26,19 +26,17 @@ with open(allowed_path) as listed:
     entries = (line.split("#")[0].strip() for line in listed)
     allowed = {f"{d.lower()}!{f}" for d, _, f in (e.partition("!") for e in entries if e)}
 
-subsystem = tuple(int(re.search(rf"{part}SubsystemVersion\s+(\d+)", dump).group(1))
-                  for part in ("Major", "Minor"))
+major, minor = (int(re.search(rf"{part}SubsystemVersion\s+(\d+)", dump).group(1))
+                for part in ("Major", "Minor"))
 problems = []
 if not imports:
     problems.append(f"no imports read from {program}: has objdump's output changed?")
+if (major, minor) > (6, 1):
+    problems.append(f"subsystem version {major}.{minor}: Windows 7 loads 6.1 and lower")
 if new := sorted(imports - allowed):
     problems.append("imports not yet checked against Windows 7 SP1:\n  " + "\n  ".join(new) +
                     f"\nwhere the documented minimum client is Windows 7 or older, add them to "
                     f"{allowed_path}; else look the function up while the program runs")
-if subsystem > (6, 1):
-    problems.append(f"subsystem version {subsystem[0]}.{subsystem[1]}: Windows 7 loads 6.1 and "
-                    f"lower")
 if problems:
     sys.exit("\n".join(problems))
-print(f"{len(imports)} imports, all in {allowed_path}; subsystem version "
-      f"{subsystem[0]}.{subsystem[1]}")
+print(f"{len(imports)} imports, all in {allowed_path}; subsystem version {major}.{minor}")

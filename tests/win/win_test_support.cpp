@@ -3,6 +3,7 @@
 #include "app/resource.h"
 #include "platform/command_start.h"
 #include "platform/process_query.h"
+#include "platform/program_identity.h"
 
 namespace kovalt::test {
 
@@ -24,9 +25,7 @@ bool waitForCount(const std::wstring& name, unsigned count) {
 }
 
 std::wstring helperProgram(const wchar_t* name) {
-    wchar_t path[MAX_PATH * 4];
-    const std::wstring self(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4));
-    return self.substr(0, self.find_last_of(L'\\') + 1) + name;
+    return platform::currentProgram().folder + L"\\" + name;
 }
 
 void Instance::seed(std::initializer_list<std::pair<const wchar_t*, std::wstring>> values) {
