@@ -31,6 +31,7 @@ TEST(AlertQueue, TheMailersWordsDecideEachTry) {
     EXPECT_EQ(q.due(kStopped, 0), (std::vector<Start>{{1, kStopped}}));
     bool endIt = false;
     EXPECT_TRUE(q.observe(1, {false, 0, ""}, 5, endIt).empty());
+    EXPECT_FALSE(q.notSent()) << "no mark while the first try is on its way";
     EXPECT_EQ(q.tooltipLine(at, L"L"), L"STOPPED alert being sent since t0");
     end(q, 1, 6, kSent);
     EXPECT_FALSE(q.busy() || q.notSent());

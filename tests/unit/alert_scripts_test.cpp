@@ -6,8 +6,8 @@ using namespace kovalt::email;
 namespace keys = kovalt::settings::keys;
 
 namespace {
-const MailFields kFields{L"C:\\SendEmail", L"127.0.0.1:25", L"u", L"p\x00e9",
-                         L"f@x",           L"t@x",          L"",  L""};
+const MailFields kFields{L"C:\\SendEmail", L"127.0.0.1:25", L"u",   L"p\x00e9",
+                         L"f@x",           L"t@x",          L"c@x", L"b@x"};
 const LineContext kContext{L"wallet.exe", L"no", L"C:\\Watch", L"WATCH1"};
 const CodePageCheck kHoldsLatin1 = [](wchar_t c) { return c <= 0xff; };
 const ScriptEncoder kLatin1 = [](const std::wstring& text) -> std::optional<std::string> {
@@ -45,20 +45,22 @@ TEST(AlertScripts, TheWatchedNameIsBroughtIntoStoredSettingsAsTheirOkWouldWriteI
         const wchar_t* linesNamed;  // the process the stored lines name, if any
         const wchar_t* watched;
         Outcome outcome;
+        std::wstring tls = L"auto";  // stored as ticked
     } rows[] = {{false, nullptr, L"new.exe", Nothing},
                 {true, L"new.exe", L"new.exe", Nothing},
-                {true, L"old.exe", L"new.exe", Written},
-                {true, nullptr, L"new.exe", Written},
+                {true, L"old.exe", L"new.exe", Written, L"yes"},
+                {true, nullptr, L"new.exe", Written, L"no"},
                 {true, L"old.exe", L"50%.exe", Refused}};
     for (const auto& row : rows) {
         kovalt::settings::MemoryStore store;
         const kovalt::settings::InstanceSettings stored(store, L"WATCH1");
+        const auto tick = [&](const wchar_t* word) { return row.tls == word ? L"1" : L"0"; };
         const std::wstring values[] = {kFields.home, kFields.server, kFields.user, kFields.password,
                                        kFields.from, kFields.to,     kFields.cc,   kFields.bcc,
-                                       L"0",         L"0",           L"1"};  // TLS "auto"
+                                       tick(L"no"),  tick(L"yes"),   tick(L"auto")};
         for (size_t i = 0; row.fieldsStored && i < 11; ++i)
             stored.save(keys::kInstanceEmailFields[i], values[i]);
-        LineContext context{L"", L"auto", L"C:\\Watch", L"WATCH1"};
+        LineContext context{L"", row.tls, L"C:\\Watch", L"WATCH1"};
         if (row.linesNamed) {
             context.processName = row.linesNamed;
             storeLines(stored, prepareAlertScripts(kFields, context, kHoldsLatin1, kLatin1));
@@ -80,7 +82,8 @@ TEST(AlertScripts, AFailedWriteNamesWhatTheUserCanChange) {
     // Win32 error codes, each with a word only its advice has.
     const std::pair<unsigned long, const wchar_t*> rows[] = {
         {3, L"CREATE FOLDERS"}, {5, L"permissions"}, {19, L"permissions"}, {32, L"close it"},
-        {112, L"space"},        {206, L"shorter"},   {1117, nullptr}};
+        {33, L"close it"},      {39, L"space"},      {112, L"space"},      {183, L"in the way"},
+        {206, L"shorter"},      {1117, nullptr}};
     for (const auto& [code, word] : rows) {
         const std::wstring message = scriptWriteProblem(L"C:\\W\\BATS\\x.bat", code, L"why");
         EXPECT_NE(message.find(L"C:\\W\\BATS\\x.bat: why"), std::wstring::npos) << code;

@@ -23,10 +23,12 @@ TEST(ColourCycle, OneTimerRunsAtATimeAndEachTickShowsItsColour) {
     // The next timer goes on before this one goes off, so the chain never breaks.
     EXPECT_EQ(std::vector(switches.begin(), switches.begin() + 3),
               (std::vector<std::pair<int, bool>>{{1, 1}, {2, 1}, {1, 0}}));
-    for (int t = 1; t < kCycleTimers; ++t) cycle.tick(t);
-    cycle.restart();  // while the last timer runs: timer 1 alone, never two at once
-    EXPECT_EQ(running(), std::vector<int>{1});
-    for (int t = 1; t < kCycleTimers; ++t) cycle.tick(t);
+    for (int ran : {1, kCycleTimers - 1}) {  // then timer 2, or the last, runs
+        for (int t = 1; t <= ran; ++t) cycle.tick(t);
+        cycle.restart();  // timer 1 alone, never two at once
+        EXPECT_EQ(running(), std::vector<int>{1}) << ran;
+    }
+    for (int t = 1; t < kCycleTimers; ++t) cycle.tick(t);  // stopped while the last runs
     cycle.stop();
     EXPECT_TRUE(running().empty());
     switches.clear();

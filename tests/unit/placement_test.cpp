@@ -19,7 +19,7 @@ TEST(Placement, ReadsEachKeyOrItsDefaultAndSavesOnlyLeftAndTop) {
     };
     // A monitor left of the main one gives negative places; a size must be positive.
     EXPECT_EQ(read(L"-300", L"abc", L"0", L"0.5"), (std::vector<float>{-300, 1000, 2640, 0.5f}));
-    EXPECT_EQ(read(L"0", L"0", L"0.5", L"-1"), (std::vector<float>{0, 0, 0.5f, 645}));
+    EXPECT_EQ(read(L"0", L"0", L"0.5", L"0"), (std::vector<float>{0, 0, 0.5f, 645}));
     MemoryStore saved;
     savePosition(InstanceSettings(saved, L"WATCH1"), keys::kAboutPlacement, 1500, -45);
     EXPECT_EQ(saved.read(L"KOVALT", L"WATCH1", L"ABOUT_Left").text, L"1500");

@@ -29,7 +29,7 @@ TEST(InstanceSettings, ReadsFallBackToTheKeysDefaultsAndNeverWrite) {
     EXPECT_EQ(s.tickState(keys::kInstanceEmailFields[8]), 1);
     EXPECT_EQ(s.tickState(keys::kInstanceEmailFields[9]), 1);
     const std::pair<const wchar_t*, long long> waits[] = {
-        {L"2", 2}, {L"86400", 86400}, {L"86401", 60}, {L"0", 60}, {L"1.5", 60}, {L"x", 60}};
+        {L"1", 1}, {L"86400", 86400}, {L"86401", 60}, {L"0", 60}, {L"1.5", 60}, {L"x", 60}};
     for (auto [text, seconds] : waits) {
         s.save(keys::ALERT_RETRY_SECONDS, text);
         EXPECT_EQ(s.seconds(keys::ALERT_RETRY_SECONDS), seconds) << text;
