@@ -13,7 +13,8 @@ namespace kovalt::fuzz {
 inline std::vector<std::wstring> expectedArgs(const email::MailFields& f,
                                               const email::LineContext& c,
                                               monitor::AlertKind kind) {
-    const std::wstring s = email::subjectFor(c.processName, kind);
+    const std::wstring s = L"KOV-ALT - " + c.processName +
+                           (kind == monitor::AlertKind::Running ? L" - RUNNING" : L" - STOPPED");
     const std::wstring log = c.programFolder + L"\\LOGS\\" + c.instanceName + L"-SEND-EMAIL.LOG";
     return {L"-f",   f.from,
             L"-t",   f.to,
