@@ -39,4 +39,9 @@ TEST(ProgramIdentity, EachInstanceNameHoldsALockOfItsOwnThatWindowsAccepts) {
         EXPECT_LE(lock.size(), 260u) << name;  // MAX_PATH
         EXPECT_TRUE(locks.insert(lock).second) << "shared with another name: " << name;
     }
+    // The reader's part keeps letters, digits and "-_." only; then the whole name's 64-bit hash.
+    const std::wstring lock = instanceLockName(L"@AZaz09-_.[`{/:~ " + longName);
+    EXPECT_EQ(lock.substr(0, 31), L"Local\\KOVALT-_AZaz09-_._______W");
+    EXPECT_EQ(lock.size(), 13 + 64 + 1 + 16u);
+    EXPECT_EQ(lock.find_first_not_of(L"0123456789ABCDEF", 13 + 64 + 1), std::wstring::npos);
 }
