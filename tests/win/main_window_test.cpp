@@ -53,8 +53,10 @@ TEST_F(MainWindowTest, LoggingOffOrClosingKeepsThePosition) {
     EXPECT_EQ(store.saved, (std::vector<std::wstring>{L"MAIN_Left", L"MAIN_Top"}));
     EXPECT_EQ(stored(L"MAIN_Top"), L"2250");
     store.saved.clear();
-    closeByTitleBar(*main);  // and so does closing it
+    store.refusedKeys = {L"MAIN_Top"};
+    closeByTitleBar(*main);  // and so does closing it, telling what it could not store
     EXPECT_EQ(store.saved, (std::vector<std::wstring>{L"MAIN_Left", L"MAIN_Top"}));
+    EXPECT_EQ(told.size(), 1u);
 }
 
 TEST_F(MainWindowTest, StayingOnTopNeverTakesTheFocus) {
