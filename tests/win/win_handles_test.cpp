@@ -4,8 +4,8 @@ using namespace kovalt;
 
 TEST(WinHandles, EachKindKnowsItsEmptyAndKeepsTheLastErrorWhenClosing) {
     EXPECT_FALSE(platform::UniqueFile(INVALID_HANDLE_VALUE)) << "a file handle's empty";
-    platform::UniqueFile file(::CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                            nullptr));
+    platform::UniqueFile file(
+        ::CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(file);
     ::SetLastError(ERROR_ACCESS_DENIED);
     file.reset();  // while a failure is being reported

@@ -67,8 +67,8 @@ struct Instance : testing::Test {
     void seed(std::initializer_list<std::pair<const wchar_t*, std::wstring>> values);
     std::optional<std::wstring> stored(const wchar_t* key, const wchar_t* app = L"KOVALT");
     monitor::MainWindow& openMain();
-    instance::SettingsWindow& openSettings();  // over a new strip
-    email::EmailMainWindow& openEmailMain();   // over a new settings window
+    instance::SettingsWindow& openSettings();        // over a new strip
+    email::EmailMainWindow& openEmailMain();         // over a new settings window
     std::wstring script(const wchar_t* kind) const;  // "RUNNING" or "STOPPED"
 };
 
