@@ -58,8 +58,7 @@ void AboutWindow::Form_Load() {
 }
 
 void AboutWindow::Form_Unload() {
-    context_.tellIfNotStored(hwnd(), L"Where the About window is",
-                             context_.savePosition(*this, keys::kAboutPlacement));
+    context_.savePositionAtClose(*this, keys::kAboutPlacement, L"Where the About window is");
 }
 
 void AboutWindow::OK_BUTTON_Click() {

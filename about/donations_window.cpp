@@ -134,8 +134,8 @@ void DonationsWindow::Form_Load() {
 }
 
 void DonationsWindow::Form_Unload() {
-    context_.tellIfNotStored(hwnd(), L"Where the donations window is",
-                             context_.savePosition(*this, keys::kDonationsPlacement));
+    context_.savePositionAtClose(*this, keys::kDonationsPlacement,
+                                 L"Where the donations window is");
 }
 
 void DonationsWindow::OK_BUTTON_Click() {

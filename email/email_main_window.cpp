@@ -56,8 +56,8 @@ void EmailMainWindow::Form_Load() {
 }
 
 void EmailMainWindow::Form_Unload() {
-    context_.tellIfNotStored(hwnd(), L"Where the e-mail settings window is",
-                             context_.savePosition(*this, keys::kEmailMainPlacement));
+    context_.savePositionAtClose(*this, keys::kEmailMainPlacement,
+                                 L"Where the e-mail settings window is");
 }
 
 LineContext EmailMainWindow::lineContext() const {

@@ -37,8 +37,8 @@ void EmailSharedWindow::Form_Load() {
 }
 
 void EmailSharedWindow::Form_Unload() {
-    context_.tellIfNotStored(hwnd(), L"Where the shared settings window is",
-                             context_.savePosition(*this, keys::kEmailSharedPlacement));
+    context_.savePositionAtClose(*this, keys::kEmailSharedPlacement,
+                                 L"Where the shared settings window is");
 }
 
 void EmailSharedWindow::OK_BUTTON_Click() {

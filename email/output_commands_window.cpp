@@ -40,8 +40,8 @@ void OutputCommandsWindow::Form_Load() {
 }
 
 void OutputCommandsWindow::Form_Unload() {
-    context_.tellIfNotStored(hwnd(), L"Where the output commands window is",
-                             context_.savePosition(*this, keys::kOutputCommandsPlacement));
+    context_.savePositionAtClose(*this, keys::kOutputCommandsPlacement,
+                                 L"Where the output commands window is");
 }
 
 void OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON_Click() {

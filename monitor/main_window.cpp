@@ -91,8 +91,7 @@ void MainWindow::Form_Load() {
 }
 
 void MainWindow::Form_Unload() {
-    context_.tellIfNotStored(hwnd(), L"Where the strip is",
-                             context_.savePosition(*this, settings::keys::kMainPlacement));
+    context_.savePositionAtClose(*this, settings::keys::kMainPlacement, L"Where the strip is");
 }
 
 void MainWindow::AlwaysOnTopTimer_Timer() { platform::keepAboveForeground(hwnd()); }

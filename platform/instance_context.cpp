@@ -26,9 +26,11 @@ Result InstanceContext::savePosition(const ui::Window& window,
     return settings::savePosition(settings(), keys, place.left, place.top);
 }
 
-void InstanceContext::tellIfNotStored(HWND owner, const std::wstring& what,
-                                      const Result& stored) const {
-    if (!stored.ok()) tell(owner, what + L" could not be stored: " + describe(stored));
+void InstanceContext::savePositionAtClose(const ui::Window& window,
+                                          const settings::PlacementKeys& keys,
+                                          const std::wstring& what) const {
+    if (const Result stored = savePosition(window, keys); !stored.ok())
+        tell(window.hwnd(), what + L" could not be stored: " + describe(stored));
 }
 
 }  // namespace kovalt::platform

@@ -50,8 +50,10 @@ struct InstanceContext {
     settings::InstanceSettings settings() const { return {store, identity().instanceName}; }
     // Stores where `window` is now, Left and Top under `keys`; the first failure.
     Result savePosition(const ui::Window& window, const settings::PlacementKeys& keys) const;
-    // Tells that `what` could not be stored, when `stored` failed: nothing fails unseen.
-    void tellIfNotStored(HWND owner, const std::wstring& what, const Result& stored) const;
+    // The same at the window's close, where nothing else is left to show a failure: then tells
+    // that `what` (where the window is) could not be stored.
+    void savePositionAtClose(const ui::Window& window, const settings::PlacementKeys& keys,
+                             const std::wstring& what) const;
 };
 
 InstanceContext realContext(settings::SettingsStore& store, Icons icons);
