@@ -90,8 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Keys as the user types them, each to the control with the focus, through the modal loop:
 // T Tab, B Shift+Tab, E Enter, X Esc.
-constexpr std::wstring_view kKeys = L"TBEX";
-constexpr WPARAM kVirtualKeys[] = {VK_TAB, VK_TAB, VK_RETURN, VK_ESCAPE};
+static WPARAM virtualKey(wchar_t key) {
+    return key == L'E' ? VK_RETURN : key == L'X' ? VK_ESCAPE : VK_TAB;
+}
 struct KeyRow {
     const char* name;
     ui::Window& (Openers::*open)();
@@ -114,8 +115,7 @@ TEST_P(TheKeyboard, EnterPressesTheFocusedButtonElseTheDefaultAndEscCancels) {
             ::GetKeyboardState(state);
             state[VK_SHIFT] = keys[typed] == L'B' ? 0x80 : 0;
             ::SetKeyboardState(state);
-            const WPARAM key = kVirtualKeys[kKeys.find(keys[typed])];
-            ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 0);
+            ::PostMessageW(::GetFocus(), WM_KEYDOWN, virtualKey(keys[typed]), 0);
         }
         if (typed++ == keys.size()) ::PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
     });

@@ -38,25 +38,25 @@ TEST_F(SettingsWindowTest, LoadingActsOnTheStripAsTheUsersClicksWould) {
 
 TEST_F(SettingsWindowTest, ItsControlsActOnTheStripAtOnce) {
     seed({{L"ENABLED_TICKBOX", L"1"}, {L"PROCESS_NAME_TEXTBOX", L"wallet"}});
-    SettingsWindow* w = &openSettings();
-    click(*w, SettingsWindow::ENABLED_TICKBOX);
+    SettingsWindow& w = openSettings();
+    click(w, SettingsWindow::ENABLED_TICKBOX);
     EXPECT_FALSE(main->processRunningTimer().enabled() || main->processStoppedTimer().enabled());
     EXPECT_EQ(ui::WindowTestAccess::tooltip(*main, monitor::MainWindow::RUN_LIGHT_LABEL),
               L"NOT MONITORING");
     EXPECT_EQ(stored(L"ENABLED_TICKBOX"), L"1") << "stored at OK or close, not before";
-    HWND name = w->control(SettingsWindow::PROCESS_NAME_TEXTBOX);
+    HWND name = w.control(SettingsWindow::PROCESS_NAME_TEXTBOX);
     ::SendMessageW(name, EM_SETSEL, 6, 6);
     for (wchar_t c : std::wstring(L".exe")) ::SendMessageW(name, WM_CHAR, c, 0);
     EXPECT_EQ(main->processName(), L"wallet.exe") << "every keystroke reaches the strip";
     fileAnswer = L"miner.exe";
-    click(*w, SettingsWindow::BROWSE_PROCESS_NAME_FILE_BUTTON);
+    click(w, SettingsWindow::BROWSE_PROCESS_NAME_FILE_BUTTON);
     EXPECT_EQ(main->processName(), L"miner.exe");
     const auto lightIsRed = [&] {
         ui::pumpMessages(50ms);
-        return ui::WindowTestAccess::colours(*w, SettingsWindow::UPDATE_SETTINGS_LIGHT_TEXTBOX)
+        return ui::WindowTestAccess::colours(w, SettingsWindow::UPDATE_SETTINGS_LIGHT_TEXTBOX)
                    .background == ui::colours::kRed;
     };
-    ::SetForegroundWindow(w->hwnd());
+    ::SetForegroundWindow(w.hwnd());
     ::SetFocus(name);
     std::atomic<bool> away = false;
     std::thread other([&] {  // the user switches to another program's window
@@ -74,26 +74,26 @@ TEST_F(SettingsWindowTest, ItsControlsActOnTheStripAtOnce) {
     other.join();
     EXPECT_TRUE(away);
     EXPECT_FALSE(lightIsRed()) << "switching to another program is not leaving the name box";
-    ::SetForegroundWindow(w->hwnd());
+    ::SetForegroundWindow(w.hwnd());
     EXPECT_TRUE(test::waitUntil([&] { return ::GetFocus() == name; }))
         << "coming back, the keyboard is where it was";
-    ::SetFocus(w->control(SettingsWindow::RUNNER_NAME_TEXTBOX));
+    ::SetFocus(w.control(SettingsWindow::RUNNER_NAME_TEXTBOX));
     EXPECT_TRUE(lightIsRed()) << "the name box was left";
 
-    click(*w, SettingsWindow::AlwaysOnTop_TICKBOX);  // ticked by the empty store's default
+    click(w, SettingsWindow::AlwaysOnTop_TICKBOX);  // ticked by the empty store's default
     EXPECT_EQ(stored(L"AlwaysOnTop_TICKBOX"), L"0") << "stored the moment it changes";
     EXPECT_FALSE(main->alwaysOnTopTimer().enabled());
     store.denyWrites = true;
-    click(*w, SettingsWindow::AlwaysOnTop_TICKBOX);
+    click(w, SettingsWindow::AlwaysOnTop_TICKBOX);
     EXPECT_FALSE(main->alwaysOnTopTimer().enabled()) << "the strip follows what is stored";
-    EXPECT_TRUE(w->controlText(SettingsWindow::STATUS_LABEL)
+    EXPECT_TRUE(w.controlText(SettingsWindow::STATUS_LABEL)
                     .starts_with(L"Could not store Always On Top: "));
-    click(*w, SettingsWindow::OK_BUTTON);
-    EXPECT_TRUE(w->isOpen()) << "OK stays to say it stored nothing";
-    EXPECT_TRUE(w->controlText(SettingsWindow::STATUS_LABEL)
+    click(w, SettingsWindow::OK_BUTTON);
+    EXPECT_TRUE(w.isOpen()) << "OK stays to say it stored nothing";
+    EXPECT_TRUE(w.controlText(SettingsWindow::STATUS_LABEL)
                     .starts_with(L"The settings could not be stored: "));
     store.denyWrites = false;
-    click(*w, SettingsWindow::OK_BUTTON);
+    click(w, SettingsWindow::OK_BUTTON);
     EXPECT_EQ(
         std::pair(stored(L"ENABLED_TICKBOX"), stored(L"PROCESS_NAME_TEXTBOX")),
         std::pair(std::optional<std::wstring>(L"0"), std::optional<std::wstring>(L"miner.exe")));
@@ -101,36 +101,36 @@ TEST_F(SettingsWindowTest, ItsControlsActOnTheStripAtOnce) {
 }
 
 TEST_F(SettingsWindowTest, CreateFoldersMakesBatsAndLogsOrSaysWhatFailed) {
-    SettingsWindow* w = &openSettings();
+    SettingsWindow& w = openSettings();
     test::writeFile(program / L"LOGS", "a file, not a folder");
-    click(*w, SettingsWindow::CREATE_FOLDERS_BUTTON);
+    click(w, SettingsWindow::CREATE_FOLDERS_BUTTON);
     EXPECT_TRUE(test::fileExists(program / L"BATS"));
-    EXPECT_EQ(w->controlText(SettingsWindow::STATUS_LABEL),
+    EXPECT_EQ(w.controlText(SettingsWindow::STATUS_LABEL),
               L"Could not make the folder " + (program / L"LOGS") +
                   L": a file of that name is in the way");
     ::DeleteFileW((program / L"LOGS").c_str());
-    click(*w, SettingsWindow::CREATE_FOLDERS_BUTTON);  // BATS there already
+    click(w, SettingsWindow::CREATE_FOLDERS_BUTTON);  // BATS there already
     EXPECT_TRUE(test::fileExists(program / L"LOGS"));
-    EXPECT_EQ(w->controlText(SettingsWindow::STATUS_LABEL), L"")
+    EXPECT_EQ(w.controlText(SettingsWindow::STATUS_LABEL), L"")
         << "a later success clears the message";
     programFolder = program / L"none";
-    click(*w, SettingsWindow::CREATE_FOLDERS_BUTTON);
-    EXPECT_NE(w->controlText(SettingsWindow::STATUS_LABEL).find(programFolder + L"\\LOGS: "),
+    click(w, SettingsWindow::CREATE_FOLDERS_BUTTON);
+    EXPECT_NE(w.controlText(SettingsWindow::STATUS_LABEL).find(programFolder + L"\\LOGS: "),
               std::wstring::npos);
 }
 
 TEST_F(SettingsWindowTest, OkBringsStoredAlertScriptsToTheWatchedNameOrStaysToSayWhyNot) {
     seed({{L"SE_HOME_TEXTBOX", L"C:\\SendEmail"}, {L"SEND_TO_ADDRESS_TEXTBOX", L"me@example.org"}});
-    SettingsWindow* w = &openSettings();  // no BATS folder yet
-    w->setControlText(SettingsWindow::PROCESS_NAME_TEXTBOX, L"new.exe");
-    click(*w, SettingsWindow::OK_BUTTON);
-    EXPECT_TRUE(w->isOpen());
-    EXPECT_NE(w->controlText(SettingsWindow::STATUS_LABEL).find(L"CREATE FOLDERS"),
+    SettingsWindow& w = openSettings();  // no BATS folder yet
+    w.setControlText(SettingsWindow::PROCESS_NAME_TEXTBOX, L"new.exe");
+    click(w, SettingsWindow::OK_BUTTON);
+    EXPECT_TRUE(w.isOpen());
+    EXPECT_NE(w.controlText(SettingsWindow::STATUS_LABEL).find(L"CREATE FOLDERS"),
               std::wstring::npos);
     EXPECT_EQ(stored(L"PROCESS_NAME_TEXTBOX"), L"new.exe") << "the name change is kept";
-    click(*w, SettingsWindow::CREATE_FOLDERS_BUTTON);
-    click(*w, SettingsWindow::OK_BUTTON);
-    EXPECT_FALSE(w->isOpen());
+    click(w, SettingsWindow::CREATE_FOLDERS_BUTTON);
+    click(w, SettingsWindow::OK_BUTTON);
+    EXPECT_FALSE(w.isOpen());
     const std::string line = test::readFile(script(L"STOPPED"));
     EXPECT_NE(line.find("-u \"KOV-ALT - new.exe - STOPPED\""), std::string::npos) << line;
     EXPECT_EQ(line, test::narrow(*stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX")) + "\r\n");
