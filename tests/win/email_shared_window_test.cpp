@@ -23,7 +23,7 @@ struct EmailSharedWindowTest : test::Instance {
 TEST_F(EmailSharedWindowTest, OkStoresItsValuesInTheSharedSectionOnly) {
     auto w = open();
     store.refusedKeys = {L"SMTP_PASSWORD_TEXTBOX", L"TLS_AUTO_TICKBOX"};
-    click(*w, EmailSharedWindow::OK_BUTTON);
+    press(*w, EmailSharedWindow::SEND_TO_ADDRESS_TEXTBOX, VK_RETURN);  // Enter: OK, the default
     EXPECT_TRUE(w->isOpen());
     EXPECT_TRUE(
         w->status().starts_with(L"The shared settings were not all stored. Not stored: "
@@ -39,14 +39,16 @@ TEST_F(EmailSharedWindowTest, OkStoresItsValuesInTheSharedSectionOnly) {
     EXPECT_FALSE(stored(L"SEND_TO_ADDRESS_TEXTBOX")) << "the instance's values are untouched";
 }
 
-TEST_F(EmailSharedWindowTest, UseCopiesWhatItShowsIntoTheEmailWindowThroughItsRules) {
+TEST_F(EmailSharedWindowTest, EnterOnUseCopiesWhatItShowsIntoTheEmailWindowAndEscCancels) {
     seed({{L"SEND_CC_ADDRESS_TEXTBOX", L"cc@x"},
           {L"TLS_NO_TICKBOX", L"0"},
           {L"TLS_AUTO_TICKBOX", L"1"}});
     auto w = open();
     ASSERT_EQ(emailMain->tls().state(), email::TlsState::AutoChosen);
-    click(*w, EmailSharedWindow::USE_THESE_SHARED_SETTINGS_BUTTON);
-    click(*w, EmailSharedWindow::CANCEL_BUTTON);
+    press(*w, EmailSharedWindow::USE_THESE_SHARED_SETTINGS_BUTTON, VK_RETURN);
+    EXPECT_TRUE(w->isOpen()) << "Enter presses the focused button, not the OK behind it";
+    press(*w, EmailSharedWindow::SEND_TO_ADDRESS_TEXTBOX, VK_ESCAPE);
+    EXPECT_FALSE(w->isOpen()) << "Esc cancels";
     EXPECT_EQ(emailMain->fields().to, L"typed@x") << "what it shows, saved or not";
     EXPECT_EQ(emailMain->fields().cc, L"") << "an empty shared field empties the instance's";
     EXPECT_EQ(emailMain->tls().state(), email::TlsState::YesChosen);

@@ -1,8 +1,5 @@
 // What holds for every window: where it opens from, and what its closing stores.
-#include <algorithm>
-
 #include "about/about_window.h"
-#include "email/email_shared_window.h"
 #include "win_test_support.h"
 
 using namespace kovalt;
@@ -17,9 +14,6 @@ struct Openers : test::Instance {
     ui::Window& strip() { return openMain(); }
     ui::Window& settingsWindow() { return openSettings(); }
     ui::Window& email() { return openEmailMain(); }
-    ui::Window& shared() {
-        return *(window = test::opened<email::EmailSharedWindow>(context, openEmailMain()));
-    }
     ui::Window& about() {
         return *(window = test::opened<about::AboutWindow>(context, openSettings().hwnd()));
     }
@@ -32,7 +26,6 @@ struct Row {
     const wchar_t* keys;    // that window's placement keys' prefix
 };
 struct AButton : Openers, testing::WithParamInterface<Row> {};
-auto nameOf = [](const auto& info) { return std::string(info.param.name); };
 }  // namespace
 
 TEST_P(AButton, OpensItsWindowModalOverItsOwnWhichStoresWhereItIsUnderItsOwnKeysAtClose) {
@@ -86,54 +79,4 @@ INSTANTIATE_TEST_SUITE_P(
                         L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW", L"SINGLE_OUTPUT_COMMANDS_WINDOW-"},
                     Row{"donations", &Openers::about, about::AboutWindow::DONATIONS_BUTTON,
                         L"BREVLIN_TALVERO_DONATIONS_WINDOW", L"DONATIONS_WINDOW-"}),
-    nameOf);
-
-// Keys as the user types them, each to the control with the focus, through the modal loop:
-// T Tab, B Shift+Tab, E Enter, X Esc.
-static WPARAM virtualKey(wchar_t key) {
-    return key == L'E' ? VK_RETURN : key == L'X' ? VK_ESCAPE : VK_TAB;
-}
-struct KeyRow {
-    const char* name;
-    ui::Window& (Openers::*open)();
-    const wchar_t* keys;
-    bool fieldsStored;
-    int focused = 0;  // a control given the focus first, as a press dragged off it would
-};
-struct TheKeyboard : Openers, testing::WithParamInterface<KeyRow> {};
-
-TEST_P(TheKeyboard, EnterPressesTheFocusedButtonElseTheDefaultAndEscCancels) {
-    test::makeFolder(program / L"BATS");
-    ui::Window& w = (this->*GetParam().open)();
-    store.saved.clear();
-    const std::wstring keys = GetParam().keys;
-    size_t typed = 0;
-    ui::Timer typist(w, [&] {  // after the last key, the title bar's close if still open
-        if (typed == 0 && GetParam().focused) ::SetFocus(w.control(GetParam().focused));
-        if (typed < keys.size()) {
-            BYTE state[256];
-            ::GetKeyboardState(state);
-            state[VK_SHIFT] = keys[typed] == L'B' ? 0x80 : 0;
-            ::SetKeyboardState(state);
-            ::PostMessageW(::GetFocus(), WM_KEYDOWN, virtualKey(keys[typed]), 0);
-        }
-        if (typed++ == keys.size()) ::PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
-    });
-    typist.setInterval(50);
-    typist.setEnabled(true);
-    ui::showModal(w, ::GetWindow(w.hwnd(), GW_OWNER));
-    EXPECT_EQ(typed, keys.size()) << "the keys closed it";
-    EXPECT_EQ(std::ranges::any_of(store.saved, [](auto& k) { return k.ends_with(L"BOX"); }),
-              GetParam().fieldsStored);
-}
-
-// The shared window's tab order ends at Cancel, OK.
-INSTANTIATE_TEST_SUITE_P(
-    Keys, TheKeyboard,
-    testing::Values(KeyRow{"enter_on_a_focused_cancel", &Openers::email, L"E", false,
-                           EmailMainWindow::CANCEL_BUTTON},
-                    KeyRow{"enter_on_a_focused_ok", &Openers::shared, L"BE", true},
-                    KeyRow{"enter_in_a_text_box", &Openers::shared, L"TTE", true},
-                    KeyRow{"enter_in_the_email_window", &Openers::email, L"TTTTE", true},
-                    KeyRow{"esc", &Openers::shared, L"TTX", false}),
-    nameOf);
+    [](const auto& info) { return std::string(info.param.name); });

@@ -20,17 +20,16 @@ using namespace std::chrono_literals;
 
 namespace kovalt::test {
 
-// A store on a scratch key under HKCU, removed at the end, that lists the keys read and saved in
-// order and can refuse writes, as a key the user may not write to.
+// A store on a scratch key under HKCU, removed at the end, that lists the keys saved in order
+// and can refuse writes, as a key the user may not write to.
 struct ScratchStore final : settings::SettingsStore {
     platform::RegistryStore registry{L"Software\\KovaltTests\\" + uniqueSuffix()};
-    std::vector<std::wstring> saved, readKeys, refusedKeys;  // refused: those keys only
+    std::vector<std::wstring> saved, refusedKeys;  // refused: those keys only
     bool denyWrites = false;
 
     ~ScratchStore() override;
     settings::ReadResult read(std::wstring_view a, std::wstring_view s,
                               std::wstring_view k) override {
-        readKeys.emplace_back(k);
         return registry.read(a, s, k);
     }
     platform::Result save(std::wstring_view a, std::wstring_view s, std::wstring_view k,
@@ -94,9 +93,15 @@ struct WindowTestAccess {
 };
 }  // namespace kovalt::ui
 
-// A user's click on a button or tick box; the title bar's close.
+// A user's click on a button or tick box; a key pressed on a control, as the modal loop hands
+// it to the dialog keyboard handling; the title bar's close.
 inline void click(const kovalt::ui::Window& w, int id) {
     ::SendMessageW(w.control(id), BM_CLICK, 0, 0);
+}
+inline void press(const kovalt::ui::Window& w, int id, WPARAM key) {
+    ::SetFocus(w.control(id));
+    MSG msg = {::GetFocus(), WM_KEYDOWN, key, 0};
+    ::IsDialogMessageW(w.hwnd(), &msg);
 }
 inline void closeByTitleBar(const kovalt::ui::Window& w) {
     ::SendMessageW(w.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
