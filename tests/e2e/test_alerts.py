@@ -25,17 +25,12 @@ def test_each_change_is_mailed_once_in_order_and_a_neighbour_stays_quiet(wine, i
     try:
         for p, watched, server in ((one, one_watched, down), (two, two_watched, quiet)):
             p.watch(watched, home, server.port, ALERT_RETRY_SECONDS="3")
-        (one.folder / "BATS").mkdir()
-        for kind in ("RUNNING", "STOPPED"):  # the neighbour's scripts, as its own OK wrote them
-            two.script(kind).write_bytes(
-                f'call "{wine.windows_path(home)}\\SendEmail.exe" -f "a@x" -t "b@x" -u "{kind}" '
-                f'-s "127.0.0.1:{quiet.port}" -q\r\n'.encode())
-        two_files = {p: p.read_bytes() for p in (two.script("RUNNING"), two.script("STOPPED"))}
-
         one_process = wine.start_watched(one_watched)
         wine.start_watched(two_watched)
         two.start()
+        two.confirm_email_settings()  # the neighbour first, set up through its own windows
         two.wait_light("RUNNING")
+        two_files = {p: p.read_bytes() for p in (two.script("RUNNING"), two.script("STOPPED"))}
         two_section = section(wine, two.instance)
         one.start()
         one.confirm_email_settings()
