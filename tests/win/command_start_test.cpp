@@ -20,16 +20,11 @@ TEST(CommandStart, RunsTheScriptFromAnyFolderWithoutWaiting) {
 
 TEST(CommandStart, WhatCannotStartIsReportedWithTheSystemsCode) {
     test::ScratchFolder plain, percent(L"kovalt 100%OS% sure");  // cmd.exe would expand %OS%
-    for (const test::ScratchFolder* root : {&plain, &percent})
-        test::writeFile(*root / L"s.bat", "");
+    test::writeFile(percent / L"s.bat", "");
     platform::StartedScript script;
-    ASSERT_TRUE(platform::startBatchHidden(plain / L"s.bat", script).ok());
-    const std::pair<std::wstring, unsigned long> refused[] = {
-        {plain / L"NONE\\s.bat", ERROR_PATH_NOT_FOUND},
-        {plain / L"none.bat", ERROR_FILE_NOT_FOUND},
-        {plain.path(), 336},  // ERROR_DIRECTORY_NOT_SUPPORTED
-        {percent / L"s.bat", ERROR_INVALID_NAME}};
-    for (const auto& [path, code] : refused)
+    for (const auto& [path, code] : {std::pair{plain / L"none.bat", DWORD{ERROR_FILE_NOT_FOUND}},
+                                     {plain.path(), 336},  // ERROR_DIRECTORY_NOT_SUPPORTED
+                                     {percent / L"s.bat", ERROR_INVALID_NAME}})
         EXPECT_EQ(platform::startBatchHidden(path, script).code, code) << test::narrow(path);
 }
 

@@ -74,9 +74,6 @@ INSTANTIATE_TEST_SUITE_P(
                         L"KOVALT_ABOUT", L"ABOUT_"},
                     Row{"shared", &Openers::email, EmailMainWindow::SHARED_SETTINGS_BUTTON,
                         L"KOVALT_EMAIL_SHARED_SETTINGS", L"SHARED-SETTINGS-"},
-                    Row{"viewer_from_email", &Openers::email,
-                        EmailMainWindow::VIEW_OUTPUT_COMMANDS_BUTTON,
-                        L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW", L"SINGLE_OUTPUT_COMMANDS_WINDOW-"},
                     Row{"donations", &Openers::about, about::AboutWindow::DONATIONS_BUTTON,
                         L"BREVLIN_TALVERO_DONATIONS_WINDOW", L"DONATIONS_WINDOW-"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -94,7 +94,7 @@ struct WindowTestAccess {
 }  // namespace kovalt::ui
 
 // A user's click on a button or tick box; a key pressed on a control, as the modal loop hands
-// it to the dialog keyboard handling; the title bar's close.
+// it to the dialog keyboard handling.
 inline void click(const kovalt::ui::Window& w, int id) {
     ::SendMessageW(w.control(id), BM_CLICK, 0, 0);
 }
@@ -102,7 +102,4 @@ inline void press(const kovalt::ui::Window& w, int id, WPARAM key) {
     ::SetFocus(w.control(id));
     MSG msg = {::GetFocus(), WM_KEYDOWN, key, 0};
     ::IsDialogMessageW(w.hwnd(), &msg);
-}
-inline void closeByTitleBar(const kovalt::ui::Window& w) {
-    ::SendMessageW(w.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
 }

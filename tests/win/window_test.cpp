@@ -23,28 +23,21 @@ long widthOf(HWND hwnd) {
 }
 }  // namespace
 
-TEST(Window, TimersTickOnlyWhileOnAndRestartWhenSwitchedOnAgain) {
+TEST(Window, TimersTickOnlyWhileOn) {
     PlainWindow w;
-    std::vector<std::chrono::steady_clock::time_point> ticks;
-    ui::Timer timer(w, [&] { ticks.push_back(std::chrono::steady_clock::now()); });
+    size_t ticks = 0;
+    ui::Timer timer(w, [&] { ++ticks; });
     timer.fire();
     timer.setEnabled(true);
     timer.fire();
-    EXPECT_TRUE(ticks.empty()) << "off at creation, and silent without an interval";
+    EXPECT_EQ(ticks, 0u) << "off at creation, and silent without an interval";
     timer.setInterval(30);
-    ASSERT_TRUE(test::waitUntil([&] { return ticks.size() >= 3; }));
+    ASSERT_TRUE(test::waitUntil([&] { return ticks >= 3; }));
     ::Sleep(100);  // a tick is queued now; switched off, it must not run
     timer.setEnabled(false);
-    const size_t before = ticks.size();
+    const size_t before = ticks;
     ui::pumpMessages(200ms);
-    EXPECT_EQ(ticks.size(), before);
-    timer.setInterval(600);
-    timer.setEnabled(true);
-    ui::pumpMessages(350ms);
-    const auto restarted = std::chrono::steady_clock::now();
-    timer.setEnabled(true);
-    ASSERT_TRUE(test::waitUntil([&] { return ticks.size() > before; }));
-    EXPECT_GE(ticks[before] - restarted, 550ms) << "this early, it came from the old countdown";
+    EXPECT_EQ(ticks, before);
 }
 
 TEST(Window, PlacementAndADpiChange) {
