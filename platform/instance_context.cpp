@@ -4,8 +4,8 @@
 #include "platform/file_dialog.h"
 #include "platform/folder_browser.h"
 #include "platform/ui/window.h"
-#include "settings/placement.h"
 #include "platform/win_handles.h"
+#include "settings/placement.h"
 
 namespace kovalt::platform {
 

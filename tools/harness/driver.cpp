@@ -1,7 +1,7 @@
-// Acts on the running program from outside, as a user would, for the end-to-end tests:
-//   kovalt_test_driver.exe click CLASS CAPTION ID       presses a button of a window
-//   kovalt_test_driver.exe text CLASS CAPTION ID TEXT   waits until a control shows TEXT
-//   kovalt_test_driver.exe process NAME                 waits until a process of that name runs
+// Acts on the running program from outside, as a user would, for harness.py:
+//   kovalt_driver.exe click CLASS CAPTION ID       presses a button of a window
+//   kovalt_driver.exe text CLASS CAPTION ID TEXT   waits until a control shows TEXT
+//   kovalt_driver.exe process NAME                 waits until a process of that name runs
 // CAPTION "*" takes any window of the class. Each waits up to 30 s; exit code 0 when done.
 #include <windows.h>
 #include <tlhelp32.h>

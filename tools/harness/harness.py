@@ -43,8 +43,7 @@ class Wine:
                                   timeout=timeout).returncode
 
     def drive(self, *args: str) -> None:
-        """Runs the test driver (driver.cpp beside it), which waits up to 30 s for its
-        condition."""
+        """Runs the driver (driver.cpp beside it), which waits up to 30 s for its condition."""
         if self.run(str(self.driver), *args) != 0:
             raise TimeoutError(f"the driver gave up: {' '.join(args)}")
 
