@@ -45,49 +45,64 @@ AlertQueue::Alert* AlertQueue::find(int id) {
     return it == alerts_.end() ? nullptr : &*it;
 }
 
-AlertQueue::Start AlertQueue::start(Alert& alert, Seconds now) {
-    alert.state = State::Running;
-    alert.started = now;
-    alert.exited = -1;
-    return {alert.id, alert.kind};
+const AlertQueue::Alert* AlertQueue::last() const {
+    // The one the user hears of: tried, or being tried; a change still waiting behind a try
+    // has nothing to tell yet.
+    for (auto it = alerts_.rbegin(); it != alerts_.rend(); ++it)
+        if (it->state != State::Queued && it->state != State::Dropped) return &*it;
+    return nullptr;
 }
 
-std::vector<AlertQueue::Start> AlertQueue::startQueued(Seconds now) {
-    // One at a time, in the order of the changes: never two brought forward at once.
-    for (const Alert& a : alerts_)
-        if (a.state == State::Running) return {};
-    for (Alert& a : alerts_)
-        if (a.state == State::Queued) return {start(a, now)};
-    return {};
+AlertQueue::Alert* AlertQueue::last() {
+    return const_cast<Alert*>(static_cast<const AlertQueue*>(this)->last());
 }
 
-std::vector<AlertQueue::Start> AlertQueue::due(AlertKind kind, Seconds now) {
+AlertQueue::Next AlertQueue::startNext(Seconds now) {
+    if (running()) return std::nullopt;
+    for (Alert& a : alerts_) {
+        if (a.state != State::Queued) continue;
+        // The changes it came in place of cancel out: the last e-mail already tells the truth.
+        if (a.replaced && a.kind == lastSent_) {
+            a.state = State::Dropped;
+            ++dropped_;
+            continue;
+        }
+        a.state = State::Running;
+        a.started = now;
+        a.exited = -1;
+        return Start{a.id, a.kind};
+    }
+    return std::nullopt;
+}
+
+AlertQueue::Next AlertQueue::due(AlertKind kind, Seconds now) {
     // Alerts that are done are no longer needed, but for the last one, which the tooltip shows.
-    std::erase_if(alerts_, [](const Alert& a) {
-        return a.state == State::Sent || a.state == State::GivenUp || a.state == State::Superseded;
+    const Alert* shown = last();
+    const int keep = shown ? shown->id : 0;
+    std::erase_if(alerts_, [keep](const Alert& a) {
+        return a.id != keep &&
+               (a.state == State::Sent || a.state == State::GivenUp || a.state == State::Dropped);
     });
-    const bool earlierWait = std::any_of(alerts_.begin(), alerts_.end(), [](const Alert& a) {
-        return a.state == State::Waiting || a.state == State::Queued;
-    });
-    alerts_.push_back({++lastId_, kind, now});
-    superseded_ = 0;
-    if (!earlierWait) return {start(alerts_.back(), now)};
+    Alert change{++lastId_, kind, now};
     for (Alert& a : alerts_)
-        if (a.state == State::Waiting) a.state = State::Queued;
-    return startQueued(now);
+        if (a.unsent()) {
+            a.state = State::Dropped;
+            ++dropped_;
+            change.replaced = true;
+        }
+    alerts_.push_back(change);
+    return startNext(now);
 }
 
-std::vector<AlertQueue::Start> AlertQueue::notStarted(int id, const std::wstring& why,
-                                                      Seconds now) {
-    if (Alert* a = find(id)) fail(*a, why, now);
-    return startQueued(now);
+AlertQueue::Next AlertQueue::notStarted(int id, const std::wstring& why, Seconds now) {
+    if (Alert* a = find(id); a && a->state == State::Running) fail(*a, why, now);
+    return startNext(now);
 }
 
-std::vector<AlertQueue::Start> AlertQueue::observe(int id, const Observation& seen, Seconds now,
-                                                   bool& end) {
+AlertQueue::Next AlertQueue::observe(int id, const Observation& seen, Seconds now, bool& end) {
     end = false;
     Alert* a = find(id);
-    if (!a || a->state != State::Running) return {};
+    if (!a || a->state != State::Running) return std::nullopt;
     if (seen.ended && a->exited < 0) a->exited = now;
     if (const auto verdict = verdictIn(seen.addedLog)) {
         if (verdict->sent)
@@ -103,15 +118,15 @@ std::vector<AlertQueue::Start> AlertQueue::observe(int id, const Observation& se
         fail(*a, L"the mailer did not finish within " + std::to_wstring(timing_.timeLimit) + L" s",
              now);
     }
-    return startQueued(now);
+    return startNext(now);
 }
 
-std::vector<AlertQueue::Start> AlertQueue::tick(Seconds now) {
+AlertQueue::Next AlertQueue::tick(Seconds now) {
     for (Alert& a : alerts_) {
         if (a.state != State::Waiting || a.nextTry > now) continue;
         a.state = now - a.changed >= timing_.giveUpAfter ? State::GivenUp : State::Queued;
     }
-    return startQueued(now);
+    return startNext(now);
 }
 
 void AlertQueue::fail(Alert& alert, const std::wstring& why, Seconds now) {
@@ -119,59 +134,56 @@ void AlertQueue::fail(Alert& alert, const std::wstring& why, Seconds now) {
     alert.lastTry = now;
     alert.nextTry = now + retryDelay(timing_, ++alert.failures);
     alert.state = State::Waiting;
-    // A later alert, sent meanwhile, already tells of this one.
-    for (const Alert& a : alerts_)
-        if (a.id > alert.id && a.state == State::Sent) {
-            alert.state = State::Superseded;
-            ++superseded_;
-        }
+    // A newer change waits behind it and tells of it.
+    if (std::any_of(alerts_.begin(), alerts_.end(),
+                    [&](const Alert& a) { return a.id > alert.id && a.unsent(); })) {
+        alert.state = State::Dropped;
+        ++dropped_;
+    }
 }
 
 void AlertQueue::succeed(Alert& alert, Seconds now) {
     alert.state = State::Sent;
     alert.finished = now;
-    // An earlier alert sent now would arrive after this one, which already tells of it.
-    for (Alert& a : alerts_)
-        if (a.id < alert.id && (a.state == State::Waiting || a.state == State::Queued)) {
-            a.state = State::Superseded;
-            ++superseded_;
-        }
+    alert.toldOf = dropped_;
+    lastSent_ = alert.kind;
+    dropped_ = 0;
 }
 
-std::vector<int> AlertQueue::running() const {
-    std::vector<int> ids;
+std::optional<int> AlertQueue::running() const {
     for (const Alert& a : alerts_)
-        if (a.state == State::Running) ids.push_back(a.id);
-    return ids;
+        if (a.state == State::Running) return a.id;
+    return std::nullopt;
 }
 
 bool AlertQueue::busy() const {
-    return std::any_of(alerts_.begin(), alerts_.end(), [](const Alert& a) {
-        return a.state == State::Running || a.state == State::Waiting || a.state == State::Queued;
-    });
+    return std::any_of(alerts_.begin(), alerts_.end(),
+                       [](const Alert& a) { return a.unsent() || a.state == State::Running; });
 }
 
 bool AlertQueue::notSent() const {
-    return !alerts_.empty() && alerts_.back().failures > 0 && alerts_.back().state != State::Sent;
+    const Alert* a = last();
+    return a && a->failures > 0 && a->state != State::Sent;
 }
 
 std::wstring AlertQueue::tooltipLine(const std::function<std::wstring(Seconds)>& clock,
                                      const std::wstring& logPath) const {
-    if (alerts_.empty()) return {};
-    const Alert& a = alerts_.back();
-    const std::wstring kind = kindText(a.kind) + L" alert ";
-    if (a.state == State::Sent) {
-        std::wstring line = kind + L"sent " + clock(a.finished);
-        if (superseded_ > 0)
-            line += L"; the earlier alert that was not sent was dropped: this one tells of it";
+    const Alert* a = last();
+    if (!a) return {};
+    const std::wstring kind = kindText(a->kind) + L" alert ";
+    if (a->state == State::Sent) {
+        std::wstring line = kind + L"sent " + clock(a->finished);
+        if (a->toldOf > 0)
+            line += L"; " + std::to_wstring(a->toldOf) +
+                    L" earlier change(s) not mailed: this alert tells of them";
         return line;
     }
-    if (a.failures == 0) return kind + L"being sent since " + clock(a.started);
-    std::wstring line = kind + L"NOT SENT " + clock(a.lastTry) + L": " + a.error + L"; ";
-    if (a.state == State::GivenUp)
+    if (a->failures == 0) return kind + L"being sent since " + clock(a->started);
+    std::wstring line = kind + L"NOT SENT " + clock(a->lastTry) + L": " + a->error + L"; ";
+    if (a->state == State::GivenUp)
         line += L"given up after " + std::to_wstring(timing_.giveUpAfter / 3600) + L" hours";
-    else if (a.state == State::Waiting)
-        line += L"next try " + clock(a.nextTry);
+    else if (a->state == State::Waiting)
+        line += L"next try " + clock(a->nextTry);
     else
         line += L"trying again now";
     return line + L" (log: " + logPath + L")";

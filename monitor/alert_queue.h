@@ -2,6 +2,11 @@
 // try's outcome, taken from the mailer's exit status and the lines it added to its log; the
 // tries again, at growing intervals, of an alert that was not sent; and the order of alerts.
 // The window starts and ends the scripts and reports what it sees; this class decides.
+//
+// One try runs at a time, so the lines a try finds added to the log are its own, and no two
+// mailers of the instance ever run at once. A change that comes while a try runs waits behind
+// it; of several such changes only the newest is sent, since it tells of the others, and it is
+// dropped too when the changes before it cancel out and it would only repeat the last e-mail.
 #pragma once
 
 #include <functional>
@@ -38,25 +43,26 @@ public:
         AlertKind kind;
         bool operator==(const Start&) const = default;
     };
-    // What is known of a running try.
+    using Next = std::optional<Start>;  // the try to start now, if any
+    // What is known of the running try.
     struct Observation {
         bool ended = false;          // its script's process has ended
         unsigned long exitCode = 0;  // when it has
         std::string addedLog;        // what the mailer added to its log since the try started
     };
 
-    // A change of state: its alert starts at once when no earlier alert waits; otherwise the
-    // waiting ones are tried first, one at a time in the order of their changes.
-    std::vector<Start> due(AlertKind kind, Seconds now);
-    // The try of `id` could not even start (why, in plain words).
-    std::vector<Start> notStarted(int id, const std::wstring& why, Seconds now);
+    // A change of state. Its alert starts at once when no try runs; otherwise it waits behind
+    // the running one, and any older change still waiting is dropped.
+    Next due(AlertKind kind, Seconds now);
+    // The running try of `id` could not even start (why, in plain words).
+    Next notStarted(int id, const std::wstring& why, Seconds now);
     // What the window sees of the running try of `id`. Sets `end` when the try must be ended
-    // (its time is up) and returns the scripts to start now.
-    std::vector<Start> observe(int id, const Observation& seen, Seconds now, bool& end);
+    // (its time is up).
+    Next observe(int id, const Observation& seen, Seconds now, bool& end);
     // The tries again whose time has come.
-    std::vector<Start> tick(Seconds now);
+    Next tick(Seconds now);
 
-    std::vector<int> running() const;
+    std::optional<int> running() const;
     bool busy() const;     // something runs or waits: the window keeps watching
     bool notSent() const;  // the last alert failed and is not sent: the caption's " !"
     // A line for the run light's tooltip about the last alert; `clock` turns a time into the
@@ -65,28 +71,32 @@ public:
                              const std::wstring& logPath) const;
 
 private:
-    enum class State { Queued, Running, Waiting, Sent, GivenUp, Superseded };
+    enum class State { Queued, Running, Waiting, Sent, GivenUp, Dropped };
     struct Alert {
         int id;
         AlertKind kind;
         Seconds changed;
+        bool replaced = false;  // it came in place of an older change that was never sent
         State state = State::Queued;
         int failures = 0;
         Seconds started = 0, exited = -1, lastTry = 0, nextTry = 0, finished = 0;
-        bool logGrew = false;
         std::wstring error;
+        int toldOf = 0;  // once sent: the changes dropped before it, which it tells of
+        bool unsent() const { return state == State::Queued || state == State::Waiting; }
     };
 
     Alert* find(int id);
+    Alert* last();  // the newest alert that was not dropped
+    const Alert* last() const;
     void fail(Alert& alert, const std::wstring& why, Seconds now);
     void succeed(Alert& alert, Seconds now);
-    std::vector<Start> startQueued(Seconds now);
-    Start start(Alert& alert, Seconds now);
+    Next startNext(Seconds now);
 
     AlertTiming timing_;
     std::vector<Alert> alerts_;  // in the order of their changes
     int lastId_ = 0;
-    int superseded_ = 0;  // alerts dropped by the last one sent
+    AlertKind lastSent_ = AlertKind::None;
+    int dropped_ = 0;  // changes dropped since the last one sent, which tells of them
 };
 
 }  // namespace kovalt::monitor

@@ -91,6 +91,7 @@ void MainWindow::Form_Load() {
 }
 
 void MainWindow::Form_Unload() {
+    endTry();
     context_.savePositionAtClose(*this, settings::keys::kMainPlacement, L"Where the strip is");
 }
 
@@ -130,7 +131,7 @@ void MainWindow::monitorTick(MonitorTimer timer) {
     const AlertKind alert =
         monitor_.tick(timer, name, probe.outcome,
                       probe.error.ok() ? std::wstring() : platform::failureText(probe));
-    if (alert != AlertKind::None) startAlerts(alerts_.due(alert, now()));
+    if (alert != AlertKind::None) startAlert(alerts_.due(alert, now()));
     showRunLight();
     applyMonitorTimers();
     ticking_ = false;
@@ -141,40 +142,43 @@ std::wstring MainWindow::mailerLog() const {
     return mailerLogPath(program.folder, program.instanceName);
 }
 
-void MainWindow::startAlerts(const std::vector<AlertQueue::Start>& starts) {
-    for (const AlertQueue::Start& start : starts) {
+void MainWindow::startAlert(AlertQueue::Next next) {
+    while (next) {
         // The path is built now, from where the program lies at this moment; each try runs
         // the script as it is then.
         const platform::ProgramIdentity program = context_.identity();
-        const std::wstring path = alertScriptPath(program.folder, program.instanceName, start.kind);
-        Try& attempt = tries_[start.id];
-        attempt.logStart = std::max(platform::fileSize(mailerLog()), 0LL);
-        const platform::Result started = context_.startScript(path, attempt.script);
-        if (started.ok()) continue;
-        tries_.erase(start.id);
-        startAlerts(alerts_.notStarted(
-            start.id, L"could not start " + path + L" - " + platform::describe(started), now()));
+        const std::wstring path = alertScriptPath(program.folder, program.instanceName, next->kind);
+        try_.emplace();
+        try_->id = next->id;
+        try_->logStart = std::max(platform::fileSize(mailerLog()), 0LL);
+        const platform::Result started = context_.startScript(path, try_->script);
+        if (started.ok()) break;
+        try_.reset();
+        next = alerts_.notStarted(
+            next->id, L"could not start " + path + L" - " + platform::describe(started), now());
     }
     ALERT_TIMER_.setEnabled(alerts_.busy());
 }
 
+void MainWindow::endTry() {
+    if (try_) try_->script.end();
+    try_.reset();
+}
+
 void MainWindow::ALERT_TIMER_Timer() {
-    for (int id : alerts_.running()) {
-        auto attempt = tries_.find(id);
-        if (attempt == tries_.end()) continue;
-        const std::optional<unsigned long> exit = attempt->second.script.exitCode();
+    if (try_) {
+        const std::optional<unsigned long> exit = try_->script.exitCode();
         bool end = false;
-        const std::vector<AlertQueue::Start> next =
-            alerts_.observe(id,
+        const AlertQueue::Next next =
+            alerts_.observe(try_->id,
                             {exit.has_value(), exit.value_or(0),
-                             platform::readFileFrom(mailerLog(), attempt->second.logStart)},
+                             platform::readFileFrom(mailerLog(), try_->logStart)},
                             now(), end);
-        if (end) attempt->second.script.end();
-        const std::vector<int> still = alerts_.running();
-        if (std::find(still.begin(), still.end(), id) == still.end()) tries_.erase(attempt);
-        startAlerts(next);
+        if (end) try_->script.end();
+        if (alerts_.running() != try_->id) try_.reset();
+        startAlert(next);
     }
-    startAlerts(alerts_.tick(now()));
+    startAlert(alerts_.tick(now()));
     showRunLight();
 }
 

@@ -3,7 +3,6 @@
 // other windows read and write, and runs the run-state monitor on its two timers.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
 
@@ -68,11 +67,15 @@ private:
     void monitorTick(MonitorTimer timer);
     void showRunLight();
     void applyMonitorTimers();
-    void startAlerts(const std::vector<AlertQueue::Start>& starts);
+    void startAlert(AlertQueue::Next next);
+    // Ends the try on its way, with its mailer: the strip closes.
+    void endTry();
     std::wstring mailerLog() const;
 
-    // A try of an alert on its way: its script, and where the mailer's log stood at its start.
+    // The try of an alert on its way: its script, and where the mailer's log stood at its
+    // start. Only one runs at a time, so what the log gains meanwhile is this try's own.
     struct Try {
+        int id = 0;
         platform::StartedScript script;
         long long logStart = 0;
     };
@@ -84,7 +87,7 @@ private:
     std::wstring shownCaption_;
     bool ticking_ = false;
     AlertQueue alerts_;
-    std::map<int, Try> tries_;
+    std::optional<Try> try_;
 
     std::wstring runnerName_;
     std::wstring processName_;

@@ -54,7 +54,14 @@ Result startBatchHidden(const std::wstring& scriptPath, StartedScript& started) 
         return {::GetLastError()};
     ProcessInfo info{UniqueHandle(raw.hProcess), UniqueHandle(raw.hThread), raw.dwProcessId};
     // Without a job the script still runs; only ending its mailer after the time limit is lost.
+    // The job ends what it holds when the watchdog lets go of it, even by a crash: a mailer
+    // never outlives the try it belongs to.
     UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job)
+        ::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                  sizeof(limits));
     if (job && !::AssignProcessToJobObject(job.get(), info.process.get())) job.reset();
     ::ResumeThread(info.thread.get());
     started.job_ = std::move(job);

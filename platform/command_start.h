@@ -15,6 +15,7 @@ namespace kovalt::platform {
 
 #ifdef _WIN32
 // A started script: its process, and a job that holds every process it starts (the mailer).
+// Letting go of it ends them all.
 class StartedScript {
 public:
     // The script's exit status once it has ended; nothing while it runs.

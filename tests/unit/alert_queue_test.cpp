@@ -13,8 +13,8 @@ const std::string kRefused =
 std::wstring at(Seconds t) { return L"t" + std::to_wstring(t); }
 
 // A try that ended, with what the mailer wrote.
-std::vector<Start> end(AlertQueue& q, int id, Seconds now, const std::string& log,
-                       unsigned long code = 0) {
+AlertQueue::Next end(AlertQueue& q, int id, Seconds now, const std::string& log,
+                     unsigned long code = 0) {
     bool endIt = false;
     return q.observe(id, {true, code, log}, now, endIt);
 }
@@ -28,9 +28,9 @@ TEST(AlertQueue, TheMailersWordsDecideEachTry) {
     EXPECT_EQ(verdictIn("ERROR => x")->line, L"ERROR => x");
 
     AlertQueue q;
-    EXPECT_EQ(q.due(kStopped, 0), (std::vector<Start>{{1, kStopped}}));
+    EXPECT_EQ(q.due(kStopped, 0), (Start{1, kStopped}));
     bool endIt = false;
-    EXPECT_TRUE(q.observe(1, {false, 0, ""}, 5, endIt).empty());
+    EXPECT_FALSE(q.observe(1, {false, 0, ""}, 5, endIt));
     EXPECT_FALSE(q.notSent()) << "no mark while the first try is on its way";
     EXPECT_EQ(q.tooltipLine(at, L"L"), L"STOPPED alert being sent since t0");
     end(q, 1, 6, kSent);
@@ -46,7 +46,7 @@ TEST(AlertQueue, TheMailersWordsDecideEachTry) {
     // A clean exit: believed once the log stays quiet, the mailer's word otherwise.
     AlertQueue quiet;
     quiet.due(kStopped, 0);
-    EXPECT_TRUE(end(quiet, 1, 0, "").empty());
+    EXPECT_FALSE(end(quiet, 1, 0, ""));
     EXPECT_TRUE(quiet.busy()) << "not yet: a mailer started from a script may still log";
     end(quiet, 1, 10, "");
     EXPECT_FALSE(quiet.busy() || quiet.notSent());
@@ -57,7 +57,7 @@ TEST(AlertQueue, TheMailersWordsDecideEachTry) {
     // An old outcome seen again decides nothing; a try again waits its own quiet time.
     end(quiet, 2, 41, kSent);
     EXPECT_TRUE(quiet.notSent());
-    EXPECT_EQ(quiet.tick(100), (std::vector<Start>{{2, kRunning}}));
+    EXPECT_EQ(quiet.tick(100), (Start{2, kRunning}));
     end(quiet, 2, 105, "");
     EXPECT_TRUE(quiet.busy());
 }
@@ -72,7 +72,7 @@ TEST(AlertQueue, ATryThatTakesTooLongIsEndedAndCountsAsNotSent) {
     EXPECT_TRUE(endIt);
     EXPECT_TRUE(q.notSent());
     EXPECT_NE(q.tooltipLine(at, L"L").find(L"did not finish within 300 s"), std::wstring::npos);
-    EXPECT_TRUE(q.running().empty());
+    EXPECT_FALSE(q.running());
 }
 
 TEST(AlertQueue, ANotSentAlertIsTriedAgainOnScheduleThenGivenUp) {
@@ -84,7 +84,7 @@ TEST(AlertQueue, ANotSentAlertIsTriedAgainOnScheduleThenGivenUp) {
         end(q, 1, now, kRefused);
         // Nothing before the next try is due; then exactly that one.
         Seconds next = now + 1;
-        while (next < now + 2000 && q.tick(next).empty() && q.busy()) next += 1;
+        while (next < now + 2000 && !q.tick(next) && q.busy()) next += 1;
         if (!q.busy()) break;
         tries.push_back(next - now);
         now = next;
@@ -99,59 +99,62 @@ TEST(AlertQueue, ANotSentAlertIsTriedAgainOnScheduleThenGivenUp) {
     AlertQueue edge({50, 300, 50});  // a try due just as the time to give up comes
     edge.due(kStopped, 0);
     end(edge, 1, 0, kRefused);
-    EXPECT_TRUE(edge.tick(50).empty());
+    EXPECT_FALSE(edge.tick(50));
     EXPECT_FALSE(edge.busy());
 }
 
-TEST(AlertQueue, AlertsNeverArriveOutOfOrder) {
-    AlertQueue q({60, 300});
-    q.due(kStopped, 0);
-    end(q, 1, 1, kRefused);  // STOPPED waits for its next try
-    // RUNNING comes due: the waiting STOPPED goes first, then RUNNING, one at a time.
-    EXPECT_EQ(q.due(kRunning, 10), (std::vector<Start>{{1, kStopped}}));
-    EXPECT_EQ(q.running(), std::vector<int>{1});
-    EXPECT_EQ(end(q, 1, 12, kSent), (std::vector<Start>{{2, kRunning}}));
-    end(q, 2, 13, kSent);
-    EXPECT_FALSE(q.busy());
+TEST(AlertQueue, OneTryAtATimeAndOnlyTheNewestWaitingChangeIsSent) {
+    // What the mailbox reads: the changes, and how each try ends (in the order they end).
+    struct Row {
+        const char* what;
+        std::vector<AlertKind> changes;  // each while the first try still runs
+        std::vector<bool> firstTrySent;  // the first try's outcome, then the next ones'
+        std::vector<AlertKind> mailbox;
+    };
+    const Row rows[] = {
+        {"one change waits behind the try", {kRunning}, {true, true}, {kStopped, kRunning}},
+        {"the newest wins", {kRunning, kStopped, kRunning}, {true, true}, {kStopped, kRunning}},
+        {"changes that cancel out send nothing more", {kRunning, kStopped}, {true}, {kStopped}},
+        {"a failed try is dropped for the newer change", {kRunning}, {false, true}, {kRunning}},
+        {"the newer change goes even when the same as the failed one",
+         {kRunning, kStopped},
+         {false, true},
+         {kStopped}},
+    };
+    for (const Row& row : rows) {
+        AlertQueue q({60, 300});
+        AlertQueue::Next next = q.due(kStopped, 0);
+        Seconds t = 1;
+        for (AlertKind k : row.changes) EXPECT_FALSE(q.due(k, t++)) << row.what;
+        std::vector<AlertKind> mailbox;
+        for (bool sent : row.firstTrySent) {
+            ASSERT_TRUE(next) << row.what;
+            if (sent) mailbox.push_back(next->kind);
+            next = end(q, next->id, t++, sent ? kSent : kRefused);
+        }
+        EXPECT_FALSE(next) << row.what;
+        EXPECT_EQ(mailbox, row.mailbox) << row.what;
+        EXPECT_FALSE(q.busy()) << row.what;
+    }
 
-    // Both fail again: each keeps its own schedule, neither is lost.
-    AlertQueue w({60, 300});
-    w.due(kStopped, 0);
-    end(w, 1, 1, kRefused);
-    w.due(kRunning, 10);
-    EXPECT_EQ(end(w, 1, 12, kRefused), (std::vector<Start>{{2, kRunning}}));  // 1 next at 132
-    end(w, 2, 13, kRefused);                                                  // 2 next at 73
-    EXPECT_EQ(w.tick(73), (std::vector<Start>{{2, kRunning}}));
-    end(w, 2, 74, kRefused);
-    EXPECT_EQ(w.tick(132), (std::vector<Start>{{1, kStopped}}));
+    // Monitoring ticked on again while the process is away mails the stop once more, as when
+    // it is first ticked: nothing came in between to cancel out.
+    AlertQueue again;
+    end(again, again.due(kStopped, 0)->id, 1, kSent);
+    EXPECT_EQ(again.due(kStopped, 2), (Start{2, kStopped}));
 
-    // Both fail; the later one sent first drops the earlier, which it tells of.
+    // A failed alert waiting for its next try is replaced by a newer change, which goes at once;
+    // the tooltip tells that it stands for the one dropped.
     AlertQueue r({60, 300});
-    r.due(kStopped, 0);
-    end(r, 1, 1, kRefused);
-    r.due(kRunning, 10);
-    end(r, 1, 11, kRefused);
+    end(r, r.due(kStopped, 0)->id, 1, kRefused);
+    EXPECT_EQ(r.due(kRunning, 10), (Start{2, kRunning}));
     end(r, 2, 12, kSent);
     EXPECT_FALSE(r.busy()) << "the STOPPED alert is not sent after the RUNNING one";
     EXPECT_EQ(r.tooltipLine(at, L"L"),
-              L"RUNNING alert sent t12; the earlier alert that was not sent was dropped: this one "
-              L"tells of it");
-    EXPECT_TRUE(r.tick(10000).empty());
-
-    // With nothing waiting, a new alert starts at once, beside one still on its way.
-    AlertQueue s;
-    s.due(kStopped, 0);
-    EXPECT_EQ(s.due(kRunning, 1), (std::vector<Start>{{2, kRunning}}));
-    EXPECT_EQ(s.running(), (std::vector<int>{1, 2}));
-    end(s, 2, 2, kSent);
-    EXPECT_EQ(s.running(), std::vector<int>{1}) << "a try on its way is not dropped";
-    end(s, 1, 3, kRefused);
-    EXPECT_FALSE(s.busy()) << "the RUNNING alert already sent tells of this one";
-    EXPECT_NE(s.tooltipLine(at, L"L").find(L"was dropped"), std::wstring::npos);
-    s.due(kStopped, 4);
-    s.due(kRunning, 5);
+              L"RUNNING alert sent t12; 1 earlier change(s) not mailed: this alert tells of them");
+    EXPECT_FALSE(r.tick(10000));
     // A script that could not start is a try that failed.
-    EXPECT_TRUE(s.notStarted(4, L"could not start x.bat - denied", 6).empty());
-    EXPECT_NE(s.tooltipLine(at, L"L").find(L"NOT SENT t6: could not start x.bat - denied"),
+    EXPECT_FALSE(r.notStarted(r.due(kStopped, 20)->id, L"could not start x.bat - denied", 21));
+    EXPECT_NE(r.tooltipLine(at, L"L").find(L"NOT SENT t21: could not start x.bat - denied"),
               std::wstring::npos);
 }
