@@ -38,7 +38,8 @@ benchmarks=(
 # For the Python ones: the harness, the built programs they drive, and their scratch folder.
 export PYTHONPATH="$root/tools/harness${PYTHONPATH:+:$PYTHONPATH}" KOVALT_EXE="$root/build/windows/kovalt.exe" \
   KOVALT_SLEEPER="$root/build/windows/tests/win/kovalt_test_sleeper.exe" \
-  KOVALT_DRIVER="$root/build/windows/tools/harness/kovalt_driver.exe" KOVALT_SCRATCH="$root/build/bench/scratch"
+  KOVALT_DRIVER="$root/build/windows/tools/harness/kovalt_driver.exe" \
+  KOVALT_MAILER="$root/build/windows/tools/harness/kovalt_mailer.exe" KOVALT_SCRATCH="$root/build/bench/scratch"
 rm -rf "$KOVALT_SCRATCH"
 failed=0
 declare -A seconds status program

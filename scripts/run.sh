@@ -10,14 +10,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target kovalt kovalt_test_sleeper kovalt_driver
+cmake --build --preset windows --target kovalt kovalt_test_sleeper kovalt_driver kovalt_mailer
 
 headless=${DISPLAY:-}
 source scripts/wine-session.sh
 wine_session_start "$root/build/scratch/wineprefix"
 
 if [ "${1:-}" != "--plain" ]; then
-  export PYTHONPATH="$root/tools/harness${PYTHONPATH:+:$PYTHONPATH}"
+  export PYTHONPATH="$root/tools/harness${PYTHONPATH:+:$PYTHONPATH}" \
+    KOVALT_MAILER="$root/build/windows/tools/harness/kovalt_mailer.exe"
   # Not exec: the session's exit trap then stops Wine and the virtual display afterwards.
   /usr/bin/python3 tools/demo.py build/windows/kovalt.exe \
     build/windows/tests/win/kovalt_test_sleeper.exe build/windows/tools/harness/kovalt_driver.exe \

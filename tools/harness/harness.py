@@ -3,6 +3,8 @@ a renamed copy in a program folder, settings given through the registry, buttons
 through its windows, helper processes started and killed, and an SMTP server on loopback that
 keeps the messages it receives. Wine runs with the environment it is given: the session of
 scripts/wine-session.sh (prefix, debug channels, DLL overrides, display)."""
+import asyncio
+import os
 import shutil
 import socket
 import subprocess
@@ -128,22 +130,27 @@ class Program:
 
 
 def install_mailer(home: Path) -> None:
-    """A mailer home folder whose SendEmail.exe runs Debian's sendemail."""
+    """A mailer home folder whose SendEmail.exe runs Debian's sendemail and ends with its exit
+    status: the built stand-in (KOVALT_MAILER, send_email.cpp) and its companion script."""
     home.mkdir(parents=True, exist_ok=True)
-    target = home / "SendEmail.exe"
-    shutil.copy(Path(__file__).with_name("SendEmail.exe.sh"), target)
-    target.chmod(0o755)
+    shutil.copy(os.environ["KOVALT_MAILER"], home / "SendEmail.exe")
+    script = home / "sendemail-run.sh"
+    shutil.copy(Path(__file__).with_name("sendemail-run.sh"), script)
+    script.chmod(0o755)
 
 
 class MailServer:
     """An SMTP server on 127.0.0.1 that keeps every message it receives, and when it arrived
-    (time.monotonic()); it can go away and come back on the same port."""
+    (time.monotonic()); it can go away and come back on the same port. `delay(subject)` gives
+    the seconds it waits before it answers a message's data (the message counts as received
+    once answered)."""
 
-    def __init__(self):
+    def __init__(self, delay=None):
         self.messages, self.arrived = [], []
         self.lock = threading.Lock()
         self.port = free_port()
         self.controller = None
+        self.delay = delay
 
     def start(self):
         from aiosmtpd.controller import Controller
@@ -152,6 +159,9 @@ class MailServer:
 
         class Handler:
             async def handle_DATA(self, _server, _session, envelope):
+                if server.delay:
+                    subject = message_from_bytes(envelope.content)["Subject"] or ""
+                    await asyncio.sleep(server.delay(str(make_header(decode_header(subject)))))
                 with server.lock:
                     server.messages.append(message_from_bytes(envelope.content))
                     server.arrived.append(time.monotonic())
@@ -175,6 +185,63 @@ class MailServer:
     def subjects(self):
         with self.lock:
             return [str(make_header(decode_header(m["Subject"]))) for m in self.messages]
+
+
+class SilentServer:
+    """A server on 127.0.0.1 that accepts every connection and never answers; it counts the
+    connections open at once, and the most ever open."""
+
+    def __init__(self):
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.port = self.listener.getsockname()[1]
+        self.open = self.most = 0
+        self.lock = threading.Lock()
+        self.stopping = threading.Event()
+
+    def __enter__(self):
+        threading.Thread(target=self._accept, daemon=True).start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stopping.set()
+        self.listener.close()
+
+    def _accept(self):
+        while not self.stopping.is_set():
+            try:
+                conn, _ = self.listener.accept()
+            except OSError:
+                return
+            with self.lock:
+                self.open += 1
+                self.most = max(self.most, self.open)
+            threading.Thread(target=self._hold, args=(conn,), daemon=True).start()
+
+    def _hold(self, conn):
+        conn.settimeout(0.5)
+        with conn:
+            while not self.stopping.is_set():
+                try:
+                    if not conn.recv(1024):
+                        break
+                except socket.timeout:
+                    continue
+                except OSError:
+                    break
+        with self.lock:
+            self.open -= 1
+
+
+def mailers_running() -> int:
+    """How many of Debian's sendemail run now (each started by one SendEmail.exe)."""
+    count = 0
+    for cmdline in Path("/proc").glob("[0-9]*/cmdline"):
+        try:
+            words = cmdline.read_bytes().split(b"\0")
+        except OSError:
+            continue  # ended meanwhile
+        count += b"/usr/bin/sendemail" in words[:3] and b"perl" in words[0]
+    return count
 
 
 def free_port() -> int:
