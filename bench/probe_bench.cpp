@@ -35,7 +35,7 @@ int wmain(int argc, wchar_t** argv) {
     const Arguments arg{argc, argv};
     const int rounds = arg(1, 300), tasklistRuns = arg(2, 60);
     StripUnderTest real(L"probe", platform::checkProcessRunning);
-    StripUnderTest standIn(L"probe-stand-in", [](const std::wstring&) {
+    StripUnderTest standIn(L"probe-stand-in", [](const std::wstring&, bool) {
         return platform::ProbeResult{platform::ProbeOutcome::Found, 1, {}};
     });
     if (!real.startWatched() || !real.open() || !standIn.open())

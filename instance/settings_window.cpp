@@ -5,6 +5,7 @@
 #include "email/email_main_window.h"
 #include "email/output_commands_window.h"
 #include "instance/folder_tree.h"
+#include "instance/restart_command.h"
 #include "monitor/main_window.h"
 #include "platform/files.h"
 #include "settings/placement.h"
@@ -12,6 +13,11 @@
 namespace kovalt::instance {
 
 namespace keys = settings::keys;
+
+namespace {
+// The row of buttons along the bottom, below the options.
+constexpr int kBottomRow = 3855;
+}  // namespace
 
 // The end-to-end tests and the demo press these buttons from outside by their ids.
 static_assert(SettingsWindow::CREATE_FOLDERS_BUTTON == 212 &&
@@ -49,16 +55,23 @@ void SettingsWindow::createControls() {
     addStatusLine(STATUS_LABEL, {120, 1665, 5175, 255});
     addLine(LINE_3, {120, 1965, 5175, 30});
 
-    addButton(ABOUT_BUTTON, L"About", {120, 2160, 555, 615});
-    addButton(VIEW_OUTPUT_COMMANDS_BUTTON, L"View Output Commands", {735, 2160, 1785, 615},
+    addTickBox(RESTART_TICKBOX, L"Restart when stopped", {120, 2085, 2640, 255});
+    addLabel(RESTART_COMMAND_LABEL, L"Restart command", {120, 2370, 5175, 240});
+    addTextBox(RESTART_COMMAND_TEXTBOX, L"", {120, 2610, 5175, 315}, ES_AUTOHSCROLL);
+    addLabel(RESTART_FOLDER_LABEL, L"Start in", {120, 2985, 5175, 240});
+    addTextBox(RESTART_FOLDER_TEXTBOX, L"", {120, 3225, 5175, 315}, ES_AUTOHSCROLL);
+    addLine(LINE_4, {120, kBottomRow - 195, 5175, 30});
+
+    addButton(ABOUT_BUTTON, L"About", {120, kBottomRow, 555, 615});
+    addButton(VIEW_OUTPUT_COMMANDS_BUTTON, L"View Output Commands", {735, kBottomRow, 1785, 615},
               BS_MULTILINE);
     // The update light lies behind "Email Settings" and shows as a frame around it.
-    HWND light = addLabel(UPDATE_SETTINGS_LIGHT_TEXTBOX, L"", {2640, 2040, 1335, 855});
-    HWND email =
-        addButton(EMAIL_SETTINGS_BUTTON, L"Email Settings", {2760, 2160, 1095, 615}, BS_MULTILINE);
+    HWND light = addLabel(UPDATE_SETTINGS_LIGHT_TEXTBOX, L"", {2640, kBottomRow - 120, 1335, 855});
+    HWND email = addButton(EMAIL_SETTINGS_BUTTON, L"Email Settings", {2760, kBottomRow, 1095, 615},
+                           BS_MULTILINE);
     putBehind(light, email);
     setUpdateLight(ui::colours::kLightYellow);
-    addButton(OK_BUTTON, L"OK", {4095, 2160, 1200, 615}, BS_DEFPUSHBUTTON);
+    addButton(OK_BUTTON, L"OK", {4095, kBottomRow, 1200, 615}, BS_DEFPUSHBUTTON);
     setDefaultButton(OK_BUTTON);
 }
 
@@ -72,6 +85,27 @@ void SettingsWindow::Form_Load() {
     setControlText(RUNNER_NAME_TEXTBOX, stored.text(keys::RUNNER_NAME_TEXTBOX));
     setControlText(PROCESS_NAME_TEXTBOX, stored.text(keys::PROCESS_NAME_TEXTBOX));
     ::SendMessageW(control(PROCESS_NAME_TEXTBOX), EM_SETREADONLY, tickValue(ENABLED_TICKBOX), 0);
+    setTickValue(RESTART_TICKBOX, stored.tickState(keys::RESTART_TICKBOX));
+    setControlText(RESTART_COMMAND_TEXTBOX, stored.text(keys::RESTART_COMMAND_TEXTBOX));
+    setControlText(RESTART_FOLDER_TEXTBOX, stored.text(keys::RESTART_FOLDER_TEXTBOX));
+    processSeenRunning();  // running now, perhaps, though not watched
+}
+
+void SettingsWindow::processSeenRunning() {
+    if (!controlText(RESTART_COMMAND_TEXTBOX).empty() ||
+        !controlText(RESTART_FOLDER_TEXTBOX).empty())
+        return;
+    const std::optional<platform::ProcessDetails> seen = context_.processDetails(processName());
+    if (!seen || seen->commandLine.empty()) return;
+    setControlText(RESTART_COMMAND_TEXTBOX, seen->commandLine);
+    setControlText(RESTART_FOLDER_TEXTBOX, seen->folder);
+    // Kept at once: what the system reported is the user's to edit from then on.
+    const settings::InstanceSettings stored = context_.settings();
+    const platform::Result command = stored.save(keys::RESTART_COMMAND_TEXTBOX, seen->commandLine);
+    const platform::Result folder = stored.save(keys::RESTART_FOLDER_TEXTBOX, seen->folder);
+    if (!command.ok() || !folder.ok())
+        showStatus(STATUS_LABEL, L"Could not store the restart command: " +
+                                     platform::describe(command.ok() ? folder : command));
 }
 
 platform::Result SettingsWindow::saveFields() {
@@ -87,10 +121,34 @@ platform::Result SettingsWindow::saveFields() {
     return first;
 }
 
+std::optional<std::wstring> SettingsWindow::storeRestart() {
+    monitor::MainWindow::Restart restart{tickValue(RESTART_TICKBOX) == 1,
+                                         controlText(RESTART_COMMAND_TEXTBOX),
+                                         controlText(RESTART_FOLDER_TEXTBOX)};
+    if (restart.on)
+        if (const auto problem = restartProblem(restart.command, restart.folder, processName(),
+                                                platform::folderExists))
+            return L"Restart when stopped was not stored: " + *problem;
+    const settings::InstanceSettings stored = context_.settings();
+    platform::Result first = stored.save(keys::RESTART_TICKBOX, restart.on ? L"1" : L"0");
+    for (const auto& [key, value] : {std::pair{&keys::RESTART_COMMAND_TEXTBOX, restart.command},
+                                     std::pair{&keys::RESTART_FOLDER_TEXTBOX, restart.folder}}) {
+        const platform::Result saved = stored.save(*key, value);
+        if (first.ok()) first = saved;
+    }
+    main_.setRestart(std::move(restart));
+    if (!first.ok())
+        return L"Restart when stopped could not be stored: " + platform::describe(first);
+    return std::nullopt;
+}
+
 std::optional<std::wstring> SettingsWindow::storeAll() {
-    if (const platform::Result saved = saveFields(); !saved.ok())
-        return L"The settings could not be stored: " + platform::describe(saved);
-    return keepAlertsNamingWatchedProcess();
+    const platform::Result saved = saveFields();
+    const std::optional<std::wstring> restart = storeRestart();
+    if (!saved.ok()) return L"The settings could not be stored: " + platform::describe(saved);
+    const std::optional<std::wstring> alerts = keepAlertsNamingWatchedProcess();
+    if (restart && alerts) return *restart + L"  " + *alerts;
+    return restart ? restart : alerts;
 }
 
 void SettingsWindow::Form_Unload() {

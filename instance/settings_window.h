@@ -41,6 +41,12 @@ public:
         VIEW_OUTPUT_COMMANDS_BUTTON,
         EMAIL_SETTINGS_BUTTON,
         OK_BUTTON,
+        RESTART_TICKBOX,
+        RESTART_COMMAND_LABEL,
+        RESTART_COMMAND_TEXTBOX,
+        RESTART_FOLDER_LABEL,
+        RESTART_FOLDER_TEXTBOX,
+        LINE_4,
     };
 
     // `strip` is the window it opens over, which its controls act on.
@@ -53,6 +59,9 @@ public:
     std::wstring processName() const { return controlText(PROCESS_NAME_TEXTBOX); }
     // The update light; the e-mail window turns it green once the alert scripts are written.
     void setUpdateLight(ui::Colour colour);
+    // The strip found the watched process running: the restart boxes, while both are empty,
+    // take how it was started.
+    void processSeenRunning();
 
     // Event handlers.
     void Form_Load();
@@ -79,7 +88,9 @@ private:
     // Rewrites the alert scripts and their stored lines from the stored e-mail settings when
     // they name a process other than the box's; why not, when they could not be.
     std::optional<std::wstring> keepAlertsNamingWatchedProcess();
-    // Both of the above: what failed, in words for the user.
+    // Stores the restart option and hands it to the strip, or neither and says why.
+    std::optional<std::wstring> storeRestart();
+    // All of the above: what failed, in words for the user.
     std::optional<std::wstring> storeAll();
 
     const platform::InstanceContext& context_;

@@ -1,5 +1,6 @@
 #include "monitor/main_window.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "instance/settings_window.h"
@@ -75,6 +76,9 @@ void MainWindow::Form_Load() {
     // Hidden keys, in no window: shorter waits for tests.
     alerts_ = AlertQueue({stored.seconds(keys::ALERT_RETRY_SECONDS),
                           stored.seconds(keys::ALERT_TIME_LIMIT_SECONDS)});
+    restarts_ = RestartPolicy({5, stored.seconds(keys::RESTART_WINDOW_SECONDS)});
+    setRestart({stored.flag(keys::RESTART_TICKBOX), stored.text(keys::RESTART_COMMAND_TEXTBOX),
+                stored.text(keys::RESTART_FOLDER_TEXTBOX)});
     ALERT_TIMER_.setInterval(kTickMs);
     AlwaysOnTopTimer_.setInterval(kTickMs);
     PROCESS_RUNNING_TIMER_.setInterval(kTickMs);
@@ -111,14 +115,21 @@ void MainWindow::TLV_BUTTON_Click() {
 
 void MainWindow::startMonitoring() {
     monitor_.start();
+    restarts_.reset();  // switched on again: a restart given up is tried again
     // Enabling restarts the countdown even when the timer already runs.
     PROCESS_RUNNING_TIMER_.setEnabled(true);
 }
 
 void MainWindow::stopMonitoring() {
     monitor_.stop();
+    held_.clear();
     applyMonitorTimers();
     showRunLight();
+}
+
+void MainWindow::setRestart(Restart restart) {
+    restart_ = std::move(restart);
+    if (!restart_.on) held_.clear();
 }
 
 void MainWindow::monitorTick(MonitorTimer timer) {
@@ -127,14 +138,73 @@ void MainWindow::monitorTick(MonitorTimer timer) {
     if (ticking_) return;
     ticking_ = true;
     const std::wstring name = processName_;
-    const platform::ProbeResult probe = context_.probe(name);
+    // While every running copy is held and none has ended there is nothing to ask: their end
+    // is seen the moment it comes.
+    platform::ProbeResult probe;
+    if (restart_.on && timer == MonitorTimer::Running && allStillHeld(name))
+        probe = {platform::ProbeOutcome::Found, static_cast<unsigned>(held_.size()), {}};
+    else
+        probe = context_.probe(name, restart_.on);
+    if (restart_.on && probe.error.ok() && probe.ids.size() == probe.count) hold(name, probe.ids);
     const AlertKind alert =
         monitor_.tick(timer, name, probe.outcome,
                       probe.error.ok() ? std::wstring() : platform::failureText(probe));
     if (alert != AlertKind::None) startAlert(alerts_.due(alert, now()));
+    if (probe.outcome == platform::ProbeOutcome::Found) {
+        restarts_.seenRunning();
+        if (settingsWindow_) settingsWindow_->processSeenRunning();
+    }
+    if (probe.outcome == platform::ProbeOutcome::NotFound) restartIfDue();
     showRunLight();
     applyMonitorTimers();
     ticking_ = false;
+}
+
+bool MainWindow::allStillHeld(const std::wstring& name) const {
+    if (!allHeld_ || held_.empty() || name != heldName_) return false;
+    return std::none_of(held_.begin(), held_.end(), [](const Held& h) {
+        return ::WaitForSingleObject(h.process.get(), 0) == WAIT_OBJECT_0;
+    });
+}
+
+void MainWindow::hold(const std::wstring& name, const std::vector<unsigned long>& ids) {
+    if (name != heldName_) held_.clear();
+    heldName_ = name;
+    std::erase_if(held_, [&](const Held& h) {
+        return std::find(ids.begin(), ids.end(), h.id) == ids.end() ||
+               ::WaitForSingleObject(h.process.get(), 0) == WAIT_OBJECT_0;
+    });
+    allHeld_ = true;
+    for (unsigned long id : ids) {
+        if (std::any_of(held_.begin(), held_.end(), [id](const Held& h) { return h.id == id; }))
+            continue;
+        platform::UniqueHandle process = platform::openToWait(id);
+        if (!process)
+            allHeld_ = false;  // another user's or an elevated process: asked about
+        else
+            watch(id, std::move(process));
+    }
+    for (const Held& h : held_) allHeld_ = allHeld_ && h.wait->watched();
+}
+
+void MainWindow::watch(unsigned long id, platform::UniqueHandle process) {
+    HANDLE handle = process.get();
+    held_.push_back({id, std::move(process), std::make_unique<ui::HandleWait>(handle, [this] {
+                         // Another copy may still run: count again now.
+                         if (monitor_.runningTimerOn() || monitor_.stoppedTimerOn())
+                             monitorTick(monitor_.runningTimerOn() ? MonitorTimer::Running
+                                                                   : MonitorTimer::Stopped);
+                     })});
+}
+
+void MainWindow::restartIfDue() {
+    if (!restart_.on || !restarts_.due(now())) return;
+    platform::StartedProgram program;
+    const platform::Result started =
+        context_.startProgram(restart_.command, restart_.folder, program);
+    restarts_.started(now(), started.ok() ? std::wstring() : platform::describe(started));
+    // Held from its start, so that a program that ends at once is seen to.
+    if (started.ok() && program.process) watch(program.id, std::move(program.process));
 }
 
 std::wstring MainWindow::mailerLog() const {
@@ -191,11 +261,14 @@ void MainWindow::applyMonitorTimers() {
 
 void MainWindow::showRunLight() {
     RunLight light = monitor_.light();
-    if (const std::wstring line = alerts_.tooltipLine(clockText, mailerLog()); !line.empty())
-        light.tooltip += L"\r\n" + line;
+    for (const std::wstring& line :
+         {alerts_.tooltipLine(clockText, mailerLog()),
+          restart_.on ? restarts_.tooltipLine(clockText) : std::wstring()})
+        if (!line.empty()) light.tooltip += L"\r\n" + line;
     const LookStyle style = styleOf(light.look);
-    // An alert that is not sent shows without hovering.
-    const std::wstring caption = std::wstring(style.caption) + (alerts_.notSent() ? L" !" : L"");
+    // An alert that is not sent, or a program not brought back, shows without hovering.
+    const bool failed = alerts_.notSent() || (restart_.on && restarts_.failed());
+    const std::wstring caption = std::wstring(style.caption) + (failed ? L" !" : L"");
     // Most ticks find what the last one found: repainting the same look once a second would
     // cost more than the check itself and make the light flicker.
     if (shownLight_ && shownLight_->look == light.look && shownLight_->tooltip == light.tooltip &&

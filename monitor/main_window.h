@@ -3,10 +3,12 @@
 // other windows read and write, and runs the run-state monitor on its two timers.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "monitor/alert_queue.h"
+#include "monitor/restart_policy.h"
 #include "monitor/run_monitor.h"
 #include "platform/instance_context.h"
 #include "platform/ui/window.h"
@@ -45,6 +47,14 @@ public:
     // Both timers off and the not-monitoring look.
     void stopMonitoring();
 
+    // Bringing the watched program back when it stops. While on, a stop is seen the moment
+    // the watched processes end, not at the next check.
+    struct Restart {
+        bool on = false;
+        std::wstring command, folder;
+    };
+    void setRestart(Restart restart);
+
     HWND runLight() const { return control(RUN_LIGHT_LABEL); }
 
     // Event handlers.
@@ -71,6 +81,11 @@ private:
     // Ends the try on its way, with its mailer: the strip closes.
     void endTry();
     std::wstring mailerLog() const;
+    // The processes of the watched name, held so that their end is seen at once.
+    bool allStillHeld(const std::wstring& name) const;
+    void hold(const std::wstring& name, const std::vector<unsigned long>& ids);
+    void watch(unsigned long id, platform::UniqueHandle process);
+    void restartIfDue();
 
     // The try of an alert on its way: its script, and where the mailer's log stood at its
     // start. Only one runs at a time, so what the log gains meanwhile is this try's own.
@@ -88,6 +103,17 @@ private:
     bool ticking_ = false;
     AlertQueue alerts_;
     std::optional<Try> try_;
+
+    struct Held {
+        unsigned long id;
+        platform::UniqueHandle process;
+        std::unique_ptr<ui::HandleWait> wait;
+    };
+    Restart restart_;
+    RestartPolicy restarts_;
+    std::vector<Held> held_;
+    std::wstring heldName_;
+    bool allHeld_ = false;  // every process of heldName_ the last check found is held
 
     std::wstring runnerName_;
     std::wstring processName_;

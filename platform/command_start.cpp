@@ -8,6 +8,25 @@
 
 namespace kovalt::platform {
 
+namespace {
+// CreateProcessW on a writable copy of the command line, its window shown as `show`.
+bool create(const wchar_t* application, const std::wstring& commandLine, WORD show, DWORD flags,
+            const wchar_t* folder, ProcessInfo& info) {
+    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show;
+    PROCESS_INFORMATION raw = {};
+    if (!::CreateProcessW(application, mutableLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                          folder, &startup, &raw))
+        return false;
+    info = {UniqueHandle(raw.hProcess), UniqueHandle(raw.hThread), raw.dwProcessId};
+    return true;
+}
+}  // namespace
+
 std::optional<unsigned long> StartedScript::exitCode() const {
     DWORD code = 0;
     if (!process_ || ::WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0 ||
@@ -40,19 +59,11 @@ Result startBatchHidden(const std::wstring& scriptPath, StartedScript& started) 
     // delayed expansion on by default, and /d skips any AutoRun command.
     const std::wstring cmd = systemFolder() + L"\\cmd.exe";
     std::wstring commandLine = L"\"" + cmd + L"\" /d /v:off /c \"\"" + scriptPath + L"\"\"";
-    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(L'\0');
-
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION raw = {};
+    ProcessInfo info;
     // Started held, so that it is in its job before it can start anything.
-    if (!::CreateProcessW(cmd.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &raw))
+    if (!create(cmd.c_str(), commandLine, SW_HIDE, CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
+                info))
         return {::GetLastError()};
-    ProcessInfo info{UniqueHandle(raw.hProcess), UniqueHandle(raw.hThread), raw.dwProcessId};
     // Without a job the script still runs; only ending its mailer after the time limit is lost.
     // The job ends what it holds when the watchdog lets go of it, even by a crash: a mailer
     // never outlives the try it belongs to.
@@ -66,6 +77,26 @@ Result startBatchHidden(const std::wstring& scriptPath, StartedScript& started) 
     ::ResumeThread(info.thread.get());
     started.job_ = std::move(job);
     started.process_ = std::move(info.process);
+    return {};
+}
+
+Result startProgram(const std::wstring& commandLine, const std::wstring& folder,
+                    StartedProgram& started) {
+    ProcessInfo info;
+    if (!create(nullptr, commandLine, SW_SHOWNORMAL,
+                CREATE_NEW_PROCESS_GROUP | CREATE_DEFAULT_ERROR_MODE,
+                folder.empty() ? nullptr : folder.c_str(), info)) {
+        const DWORD error = ::GetLastError();
+        constexpr DWORD kElevationRequired =
+            740;  // ERROR_ELEVATION_REQUIRED, missing from some SDKs
+        if (error == kElevationRequired)
+            return {error,
+                    L"the program needs to be run as administrator, which the watchdog "
+                    L"does not do"};
+        return {error};
+    }
+    started.process = std::move(info.process);
+    started.id = info.processId;
     return {};
 }
 

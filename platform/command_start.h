@@ -1,5 +1,6 @@
 // Starts a batch file as a hidden, separate process that nobody waits for, and keeps it in
-// view: whether it has ended, with what status, and a way to end it with all it started.
+// view: whether it has ended, with what status, and a way to end it with all it started. And
+// starts a program for the user, as a shortcut would.
 #pragma once
 
 #include <optional>
@@ -32,6 +33,18 @@ private:
 // and no other program can be started in its place. A script that does not exist is reported
 // rather than handed to cmd.exe, which would fail unseen.
 Result startBatchHidden(const std::wstring& scriptPath, StartedScript& started);
+
+// A program started for the user: its process, to wait on, and its id.
+struct StartedProgram {
+    UniqueHandle process;
+    unsigned long id = 0;
+};
+
+// Starts `commandLine` as a shortcut would: in a normal window, with `folder` as its current
+// folder and the watchdog's own rights, never elevated. It is not the watchdog's to end: it
+// stays when the watchdog closes.
+Result startProgram(const std::wstring& commandLine, const std::wstring& folder,
+                    StartedProgram& started);
 #endif
 
 }  // namespace kovalt::platform

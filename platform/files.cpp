@@ -127,6 +127,11 @@ Result replaceFiles(std::span<const FileContent> files, std::wstring& failed) {
     return result;
 }
 
+bool folderExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 long long fileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;

@@ -31,6 +31,9 @@ inline Result replaceFile(const std::wstring& path, const std::string& bytes) {
     return replaceFiles({&file, 1}, failed);
 }
 
+// Whether a folder of that path exists.
+bool folderExists(const std::wstring& path);
+
 // A file's size in bytes, or -1 when it cannot be read.
 long long fileSize(const std::wstring& path);
 // What a file holds from `offset` on, opened so that others may go on writing it; empty when it

@@ -16,8 +16,8 @@ void messageBox(HWND owner, const std::wstring& text) {
 }  // namespace
 
 InstanceContext realContext(settings::SettingsStore& store, Icons icons) {
-    return {store,          currentProgram, checkProcessRunning, startBatchHidden,
-            pickFileToOpen, pickFolder,     messageBox,          icons};
+    return {store,        currentProgram, checkProcessRunning, startBatchHidden, processDetails,
+            startProgram, pickFileToOpen, pickFolder,          messageBox,       icons};
 }
 
 Result InstanceContext::savePosition(const ui::Window& window,

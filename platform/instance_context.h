@@ -36,8 +36,12 @@ struct Icons {
 struct InstanceContext {
     settings::SettingsStore& store;
     std::function<ProgramIdentity()> identity;
-    std::function<ProbeResult(const std::wstring& name)> probe;
+    std::function<ProbeResult(const std::wstring& name, bool withIds)> probe;
     std::function<Result(const std::wstring& scriptPath, StartedScript& started)> startScript;
+    std::function<std::optional<ProcessDetails>(const std::wstring& name)> processDetails;
+    std::function<Result(const std::wstring& commandLine, const std::wstring& folder,
+                         StartedProgram& started)>
+        startProgram;
     // The file-open dialog: the chosen file's name without its folder, nothing when cancelled.
     std::function<std::optional<std::wstring>(HWND owner, const FileDialogRequest&)> pickFile;
     // The folder browser: the chosen folder's path, nothing when cancelled.

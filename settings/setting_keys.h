@@ -67,7 +67,7 @@ inline constexpr PlacementKeys kMainPlacement =
     placement(kMainApp, L"MAIN_Left", L"MAIN_Top", L"MAIN_Width", L"MAIN_Height", L"2640", L"645");
 inline constexpr PlacementKeys kSettingsPlacement =
     placement(kMainApp, L"MAIN_SETTINGS_Left", L"MAIN_SETTINGS_Top", L"MAIN_SETTINGS_Width",
-              L"MAIN_SETTINGS_Height", L"5535", L"3330");
+              L"MAIN_SETTINGS_Height", L"5535", L"4710");
 inline constexpr PlacementKeys kEmailMainPlacement =
     placement(kMainApp, L"EMAIL-MAIN-SETTINGS-Left", L"EMAIL-MAIN-SETTINGS-Top",
               L"EMAIL-MAIN-SETTINGS-Width", L"EMAIL-MAIN-SETTINGS-Height", L"9915", L"5385");
@@ -94,11 +94,19 @@ inline constexpr SettingKey EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX =
 inline constexpr SettingKey EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX =
     text(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX");
 
+// Bringing the watched program back when it stops (off unless ticked).
+inline constexpr SettingKey RESTART_TICKBOX = tick(L"RESTART_TICKBOX", L"0");
+inline constexpr SettingKey RESTART_COMMAND_TEXTBOX = text(L"RESTART_COMMAND_TEXTBOX");
+inline constexpr SettingKey RESTART_FOLDER_TEXTBOX = text(L"RESTART_FOLDER_TEXTBOX");
+
 // Hidden: read at start and shown in no window; they shorten the alerts' waits for tests.
 inline constexpr SettingKey ALERT_RETRY_SECONDS = {
     kMainApp, Section::Instance, L"ALERT_RETRY_SECONDS", ValueForm::Seconds, L"60"};
 inline constexpr SettingKey ALERT_TIME_LIMIT_SECONDS = {
     kMainApp, Section::Instance, L"ALERT_TIME_LIMIT_SECONDS", ValueForm::Seconds, L"300"};
+// How far back restarts count against their limit.
+inline constexpr SettingKey RESTART_WINDOW_SECONDS = {
+    kMainApp, Section::Instance, L"RESTART_WINDOW_SECONDS", ValueForm::Seconds, L"600"};
 
 // The eleven mailer fields, in the order every window reads and writes them. The same names
 // exist in the instance section and, with independent values, in the shared section.

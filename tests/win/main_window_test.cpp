@@ -68,3 +68,39 @@ TEST_F(MainWindowTest, StayingOnTopNeverTakesTheFocus) {
     EXPECT_EQ(::GetForegroundWindow(), other);
     EXPECT_EQ(::GetWindow(other, GW_HWNDPREV), w) << "the strip lies right above it";
 }
+
+TEST_F(MainWindowTest, WithRestartOnAStopIsSeenAtOnceAndTheProgramBroughtBack) {
+    platform::StartedProgram first;
+    const std::wstring path = runSleeperCopy(L"restarted", L"60", first);
+    ASSERT_FALSE(path.empty());
+    const std::wstring name = path.substr(programFolder.size() + 1);
+    const std::wstring command = L"\"" + path + L"\" 20";  // ends by itself after the test
+    seed({{L"PROCESS_NAME_TEXTBOX", name},
+          {L"ENABLED_TICKBOX", L"1"},
+          {L"RESTART_TICKBOX", L"1"},
+          {L"RESTART_COMMAND_TEXTBOX", command},
+          {L"RESTART_FOLDER_TEXTBOX", programFolder}});
+    auto& w = openMain();
+    const auto caption = [&] { return ui::Window::controlText(w.runLight()); };
+    ASSERT_TRUE(test::waitUntil([&] { return caption() == L"RUNNING"; }));
+    // From here on no check comes by the clock: only the process's own end can show the stop.
+    w.processRunningTimer().setInterval(0);
+    ::TerminateProcess(first.process.get(), 1);
+    ASSERT_TRUE(test::waitUntil([&] { return started.size() == 2; }));
+    EXPECT_EQ(started, (std::vector{script(L"STOPPED"), command})) << "the alert, then the start";
+    EXPECT_TRUE(test::waitForCount(name, 1)) << "a new copy runs";
+    const auto tooltip = [&] {
+        return ui::WindowTestAccess::tooltip(w, monitor::MainWindow::RUN_LIGHT_LABEL);
+    };
+    EXPECT_NE(tooltip().find(L"\r\nrestarted at "), std::wstring::npos);
+    EXPECT_NE(tooltip().find(L" (1 of 5)"), std::wstring::npos);
+
+    // A command that cannot start says why, and shows without hovering.
+    w.setRestart({true, L"\"" + programFolder + L"\\gone.exe\"", programFolder});
+    w.startMonitoring();
+    w.setProcessName(L"gone.exe");
+    w.PROCESS_RUNNING_TIMER_Timer();
+    EXPECT_EQ(caption(), L"STOPPED !");
+    EXPECT_NE(tooltip().find(L"\r\nrestart at "), std::wstring::npos);
+    EXPECT_NE(tooltip().find(L" failed: "), std::wstring::npos);
+}

@@ -101,3 +101,33 @@ TEST_F(SettingsWindowTest, OkBringsStoredAlertScriptsToTheWatchedNameOrStaysToSa
     EXPECT_EQ(line, test::narrow(*stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX")) + "\r\n");
     EXPECT_EQ(main->stoppedCommand(), stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX"));
 }
+
+TEST_F(SettingsWindowTest, TheRestartBoxesFillFromTheRunningProgramAndOkRefusesAnotherProgram) {
+    platform::StartedProgram running;
+    const std::wstring path = runSleeperCopy(L"filled", L"30", running);
+    ASSERT_FALSE(path.empty());
+    const std::wstring name = path.substr(programFolder.size() + 1);
+    seed({{L"PROCESS_NAME_TEXTBOX", name}});
+    SettingsWindow& w = openSettings();
+    // Wine reports no command line for another process, so the program alone is offered.
+    const std::wstring offered = w.controlText(SettingsWindow::RESTART_COMMAND_TEXTBOX);
+    EXPECT_TRUE(offered.starts_with(L"\"" + path + L"\"")) << test::narrow(offered);
+    EXPECT_EQ(w.controlText(SettingsWindow::RESTART_FOLDER_TEXTBOX), programFolder);
+    EXPECT_EQ(stored(L"RESTART_COMMAND_TEXTBOX"), offered) << "stored at once";
+    ::TerminateProcess(running.process.get(), 1);
+
+    click(w, SettingsWindow::RESTART_TICKBOX);
+    w.setControlText(SettingsWindow::RESTART_COMMAND_TEXTBOX, L"notepad.exe");
+    click(w, SettingsWindow::OK_BUTTON);
+    EXPECT_TRUE(w.isOpen());
+    EXPECT_TRUE(w.controlText(SettingsWindow::STATUS_LABEL)
+                    .starts_with(L"Restart when stopped was not stored: The restart command "
+                                 L"starts notepad.exe, not the watched "));
+    EXPECT_EQ(stored(L"RESTART_TICKBOX"), std::nullopt);
+    EXPECT_EQ(stored(L"RESTART_COMMAND_TEXTBOX"), offered);
+    EXPECT_EQ(stored(L"PROCESS_NAME_TEXTBOX"), name) << "the rest is stored as always";
+    w.setControlText(SettingsWindow::RESTART_COMMAND_TEXTBOX, L"\"" + path + L"\"");
+    click(w, SettingsWindow::OK_BUTTON);
+    EXPECT_FALSE(w.isOpen());
+    EXPECT_EQ(stored(L"RESTART_TICKBOX"), L"1");
+}

@@ -42,12 +42,18 @@ Instance::Instance()
               [this] {
                   return platform::ProgramIdentity{programFolder, instanceName};
               },
-              [this](const std::wstring& name) {
-                  return probe ? probe(name) : platform::checkProcessRunning(name);
+              [this](const std::wstring& name, bool withIds) {
+                  return probe ? probe(name) : platform::checkProcessRunning(name, withIds);
               },
               [this](const std::wstring& path, platform::StartedScript& script) {
                   started.push_back(path);
                   return platform::startBatchHidden(path, script);
+              },
+              platform::processDetails,
+              [this](const std::wstring& command, const std::wstring& folder,
+                     platform::StartedProgram& program) {
+                  started.push_back(command);
+                  return platform::startProgram(command, folder, program);
               },
               [this](HWND, const platform::FileDialogRequest&) { return fileAnswer; },
               [](HWND, const std::wstring&) { return std::optional<std::wstring>(); },
@@ -71,6 +77,17 @@ email::EmailMainWindow& Instance::openEmailMain() {
 
 std::wstring Instance::script(const wchar_t* kind) const {
     return programFolder + L"\\BATS\\" + instanceName + L"-PROCESS-" + kind + L"-EMAIL.bat";
+}
+
+std::wstring Instance::runSleeperCopy(const wchar_t* stem, const wchar_t* seconds,
+                                      platform::StartedProgram& running) {
+    const std::wstring name = stem + (L" " + uniqueSuffix()) + L".exe";
+    const std::wstring path = programFolder + L"\\" + name;
+    const bool started =
+        ::CopyFileW(helperProgram(L"kovalt_test_sleeper.exe").c_str(), path.c_str(), FALSE) &&
+        platform::startProgram(L"\"" + path + L"\" " + seconds, programFolder, running).ok() &&
+        waitForCount(name, 1);
+    return started ? path : L"";
 }
 
 }  // namespace kovalt::test

@@ -69,6 +69,10 @@ struct Instance : testing::Test {
     instance::SettingsWindow& openSettings();        // over a new strip
     email::EmailMainWindow& openEmailMain();         // over a new settings window
     std::wstring script(const wchar_t* kind) const;  // "RUNNING" or "STOPPED"
+    // A copy of the sleeper named "<stem> <unique>.exe" in the program folder, started as a
+    // restart would start it, for `seconds`; its path once listed, empty if it did not start.
+    std::wstring runSleeperCopy(const wchar_t* stem, const wchar_t* seconds,
+                                platform::StartedProgram& running);
 };
 
 // A window created with its load and shown, as its opener would show it.

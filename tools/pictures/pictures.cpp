@@ -115,8 +115,12 @@ void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
         [] {
             return platform::ProgramIdentity{kProgramFolder, kInstance};
         },
-        [](const std::wstring& name) { return platform::checkProcessRunning(name); },
+        platform::checkProcessRunning,
         [](const std::wstring&, platform::StartedScript&) {
+            return platform::Result{ERROR_CANCELLED};
+        },
+        platform::processDetails,
+        [](const std::wstring&, const std::wstring&, platform::StartedProgram&) {
             return platform::Result{ERROR_CANCELLED};
         },
         [](HWND, const platform::FileDialogRequest&) { return std::optional<std::wstring>(); },

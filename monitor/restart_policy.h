@@ -1,0 +1,50 @@
+// When the watchdog brings the watched program back: at once after a stop, then after longer
+// and longer waits while it keeps stopping, and not at all once it has been restarted too often
+// in a short time (a program that crashes as it starts), until monitoring is switched on again.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kovalt::monitor {
+
+using Seconds = long long;  // on a clock that only moves forward
+
+struct RestartTiming {
+    int limit = 5;         // restarts within `window`; the next stop gives up
+    Seconds window = 600;  // in seconds
+};
+
+class RestartPolicy {
+public:
+    explicit RestartPolicy(RestartTiming timing = {}) : timing_(timing) {}
+
+    // The watched program is found away (stopped, or still away): whether to start it now.
+    // The first restart within the window waits nothing, the later ones 1, 2, 4, 8 s from the
+    // moment the program was found away.
+    bool due(Seconds now);
+    // Found running: a later stop waits from its own moment.
+    void seenRunning() { awayFrom_.reset(); }
+    // The command was started, or could not be (why, in plain words); either counts.
+    void started(Seconds now, const std::wstring& failure = {});
+    // Monitoring is switched on again: a fresh start.
+    void reset() { *this = RestartPolicy(timing_); }
+
+    bool givenUp() const { return givenUp_; }
+    // The last restart could not start, or the watchdog gave up: the caption's " !".
+    bool failed() const { return givenUp_ || !failure_.empty(); }
+    std::wstring tooltipLine(const std::function<std::wstring(Seconds)>& clock) const;
+
+private:
+    RestartTiming timing_;
+    std::deque<Seconds> starts_;  // within the window
+    std::optional<Seconds> awayFrom_;
+    std::optional<Seconds> last_;
+    int lastCount_ = 0;
+    std::wstring failure_;
+    bool givenUp_ = false;
+};
+
+}  // namespace kovalt::monitor
