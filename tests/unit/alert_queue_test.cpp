@@ -3,6 +3,7 @@
 #include "monitor/alert_queue.h"
 
 using namespace kovalt::monitor;
+using namespace std::string_literals;
 
 namespace {
 using Start = AlertQueue::Start;
@@ -137,6 +138,14 @@ TEST(AlertQueue, OneTryAtATimeAndOnlyTheNewestWaitingChangeIsSent) {
         EXPECT_FALSE(q.busy()) << row.what;
     }
 
+    // The mailer's words come before its end: the next try waits for the end all the same.
+    AlertQueue w;
+    w.due(kStopped, 0);
+    w.due(kRunning, 1);
+    bool endIt = false;
+    EXPECT_FALSE(w.observe(1, {false, 0, kSent}, 2, endIt));
+    EXPECT_EQ(end(w, 1, 3, kSent), (Start{2, kRunning}));
+
     // Monitoring ticked on again while the process is away mails the stop once more, as when
     // it is first ticked: nothing came in between to cancel out.
     AlertQueue again;
@@ -157,4 +166,95 @@ TEST(AlertQueue, OneTryAtATimeAndOnlyTheNewestWaitingChangeIsSent) {
     EXPECT_FALSE(r.notStarted(r.due(kStopped, 20)->id, L"could not start x.bat - denied", 21));
     EXPECT_NE(r.tooltipLine(at, L"L").find(L"NOT SENT t21: could not start x.bat - denied"),
               std::wstring::npos);
+}
+
+TEST(AlertQueue, RemindersWhileStoppedCountFromTheLastSentAndEndWithTheRun) {
+    AlertQueue q({60, 300, 86400, 600});
+    end(q, q.due(kStopped, 0)->id, 1, kSent);
+    EXPECT_FALSE(q.tick(600));
+    EXPECT_FALSE(q.tick(601, false)) << "none while the process cannot be seen";
+    const AlertQueue::Next first = q.tick(601);
+    ASSERT_EQ(first, (Start{2, kStopped}));
+    end(q, first->id, 602, kSent);
+    EXPECT_EQ(q.tooltipLine(at, L"L"), L"reminder 1 sent at t602");
+    const AlertQueue::Next second = q.tick(1202);
+    ASSERT_TRUE(second);
+    end(q, second->id, 1203, kRefused);
+    EXPECT_TRUE(q.notSent()) << "a reminder not sent shows as any alert";
+    EXPECT_FALSE(q.tick(1250)) << "no third while the second waits for its next try";
+    // The run comes back: the waiting reminder goes, the running alert tells of no change.
+    const AlertQueue::Next back = q.due(kRunning, 1260);
+    ASSERT_TRUE(back && back->kind == kRunning);
+    end(q, back->id, 1261, kSent);
+    EXPECT_EQ(q.tooltipLine(at, L"L"), L"RUNNING alert sent t1261");
+    EXPECT_FALSE(q.tick(9000) || q.busy());
+}
+
+TEST(AlertQueue, AfterTenTriesInTenMinutesOnlyTheStateAtTheEndIsMailed) {
+    for (const bool endsAsLastMailed : {false, true}) {
+        AlertQueue q;
+        AlertKind kind = kStopped;
+        for (Seconds t = 0; t < 20; t += 2, kind = kind == kStopped ? kRunning : kStopped)
+            end(q, q.due(kind, t)->id, t + 1, kSent);  // ten alerts, the last RUNNING
+        EXPECT_FALSE(q.due(kStopped, 20));
+        EXPECT_FALSE(q.due(kRunning, 21));
+        if (!endsAsLastMailed) EXPECT_FALSE(q.due(kStopped, 22));
+        EXPECT_EQ(q.notSent(), !endsAsLastMailed) << "a held change shows until it is sent";
+        EXPECT_FALSE(q.tick(599));
+        if (endsAsLastMailed) {
+            EXPECT_FALSE(q.tick(600)) << "the held changes cancel out";
+            continue;
+        }
+        EXPECT_NE(q.tooltipLine(at, L"L").find(L"\r\n3 change(s) held after 10 alerts in 10 "
+                                               L"minutes; the state then is mailed t600"),
+                  std::wstring::npos);
+        const AlertQueue::Next last = q.tick(600);
+        ASSERT_TRUE(last && last->kind == kStopped);
+        EXPECT_FALSE(q.due(kRunning, 601)) << "the cap counts the tries of the last 10 minutes";
+    }
+}
+
+TEST(AlertQueue, ATestEmailWaitsForTheTryOnItsWayIsTriedOnceAndLeavesTheAlertsAlone) {
+    AlertQueue q;
+    q.due(kStopped, 0);
+    EXPECT_FALSE(q.test(1));
+    EXPECT_FALSE(q.test(2)) << "one test at a time";
+    const AlertQueue::Next test = end(q, 1, 3, kSent);
+    ASSERT_TRUE(test && test->test);
+    EXPECT_FALSE(q.due(kRunning, 4)) << "an alert waits behind the test";
+    const AlertQueue::Next running = end(q, test->id, 5, kRefused);
+    EXPECT_EQ(running, (Start{running->id, kRunning}));
+    const auto outcome = q.takeTestOutcome();
+    ASSERT_TRUE(outcome);
+    EXPECT_FALSE(outcome->sent);
+    EXPECT_EQ(outcome->why, L"ERROR => Connection attempt to 127.0.0.1:25 failed");
+    EXPECT_FALSE(q.takeTestOutcome());
+    EXPECT_FALSE(q.notSent()) << "a failed test marks no alert";
+    end(q, running->id, 6, kSent);
+    EXPECT_FALSE(q.tick(10000) || q.busy()) << "and is not tried again";
+}
+
+TEST(AlertQueue, WhatIsOwedIsKeptAsTextAndTriedFirstAtTheNextStart) {
+    constexpr auto kNone = AlertKind::None;
+    for (const Owed& owed :
+         {Owed{kNone, 0, kNone}, {kStopped, 0, kRunning}, {kStopped, 3, kStopped}})
+        EXPECT_EQ(readKept(keptText(owed)), owed) << keptText(owed).size();
+    for (const std::wstring& junk :
+         {L""s, L"STOPPED"s, L"STOPPED 0 RUNNING x"s, L"STOPPED -1 RUNNING"s,
+          L"STOPPED 12345 RUNNING"s, L"NONE 2 NONE"s, L"stopped 0 RUNNING"s,
+          std::wstring(1 << 16, L'S')})
+        EXPECT_FALSE(readKept(junk)) << junk.size();
+
+    // The try on its way when the strip closes is owed, and what the last e-mail told.
+    AlertQueue q;
+    end(q, q.due(kRunning, 0)->id, 1, kSent);
+    q.due(kStopped, 2);
+    EXPECT_EQ(q.owed(), (Owed{kStopped, 0, kRunning}));
+    AlertQueue next;
+    EXPECT_EQ(next.restore(q.owed(), 0), (Start{1, kStopped}));
+    EXPECT_NE(next.tooltipLine(at, L"L").find(L"; owed from before the restart"),
+              std::wstring::npos);
+    EXPECT_FALSE(next.due(kRunning, 1)) << "a change after the start waits behind it";
+    end(next, 1, 2, kSent);
+    EXPECT_EQ(next.owed(), (Owed{kRunning, 0, kStopped}));
 }
