@@ -37,7 +37,10 @@ std::optional<unsigned long> StartedScript::exitCode() const {
 
 void StartedScript::end() {
     if (job_) ::TerminateJobObject(job_.get(), ERROR_TIMEOUT);
-    if (process_) ::TerminateProcess(process_.get(), ERROR_TIMEOUT);
+    if (!process_) return;
+    ::TerminateProcess(process_.get(), ERROR_TIMEOUT);
+    // Termination completes on its own time; the next try starts only once this one is gone.
+    ::WaitForSingleObject(process_.get(), 2000);
 }
 
 Result startBatchHidden(const std::wstring& scriptPath, StartedScript& started) {

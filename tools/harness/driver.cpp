@@ -1,7 +1,9 @@
 // Acts on the running program from outside, as a user would, for harness.py:
 //   kovalt_driver.exe click CLASS CAPTION ID       presses a button of a window
-//   kovalt_driver.exe text CLASS CAPTION ID TEXT   waits until a control shows TEXT
+//   kovalt_driver.exe text CLASS CAPTION ID TEXT   waits until a control shows TEXT (a TEXT
+//                                                  ending in "*": text that begins so)
 //   kovalt_driver.exe process NAME                 waits until a process of that name runs
+//   kovalt_driver.exe close CLASS CAPTION          closes a window as its close box would
 // CAPTION "*" takes any window of the class. Each waits up to 30 s; exit code 0 when done.
 #include <windows.h>
 #include <tlhelp32.h>
@@ -38,6 +40,10 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     for (const ULONGLONG end = ::GetTickCount64() + 30000; ::GetTickCount64() < end; ::Sleep(100)) {
         if (command == L"process" && argc == 3 && processRuns(argv[2])) return 0;
+        if (command == L"close" && argc == 4) {
+            HWND window = ::FindWindowW(argv[2], std::wstring(argv[3]) == L"*" ? nullptr : argv[3]);
+            if (window && ::PostMessageW(window, WM_CLOSE, 0, 0)) return 0;
+        }
         HWND found = argc >= 5 ? control(argv[2], argv[3], argv[4]) : nullptr;
         if (command == L"click" && found && ::IsWindowEnabled(::GetParent(found))) {
             // Posted, not sent: the click may open a modal window that stays open.
@@ -46,7 +52,12 @@ int wmain(int argc, wchar_t** argv) {
                            reinterpret_cast<LPARAM>(found));
             return 0;
         }
-        if (command == L"text" && argc == 6 && found && textOf(found) == argv[5]) return 0;
+        if (command == L"text" && argc == 6 && found) {
+            const std::wstring want = argv[5], shown = textOf(found);
+            if (want.ends_with(L"*") ? shown.starts_with(want.substr(0, want.size() - 1))
+                                     : shown == want)
+                return 0;
+        }
     }
     return 1;
 }

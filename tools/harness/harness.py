@@ -19,7 +19,8 @@ SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\KOVALT"
 # Window classes and the ids of the controls used from outside.
 MAIN, TLV_BUTTON, RUN_LIGHT = "KOVALT_MAIN", 101, 103
 SETTINGS, CREATE_FOLDERS, EMAIL_SETTINGS, SETTINGS_OK = "KOVALT_SETTINGS", 212, 218, 219
-EMAIL_MAIN, EMAIL_OK = "KOVALT_EMAIL_MAIN_SETTINGS", 301
+EMAIL_MAIN, EMAIL_OK, EMAIL_CANCEL = "KOVALT_EMAIL_MAIN_SETTINGS", 301, 304
+SEND_TEST, TEST_STATUS = 305, 306
 
 
 class Wine:
@@ -112,6 +113,15 @@ class Program:
     def press(self, window_class: str, control_id: int, caption: str = "*") -> None:
         """Clicks a button of the running program's window, waiting for that window."""
         self.wine.drive("click", window_class, caption, str(control_id))
+
+    def close(self) -> None:
+        """Closes the strip as its close box would."""
+        self.wine.drive("close", MAIN, self.caption)
+
+    def wait_text(self, window_class: str, control_id: int, text: str) -> None:
+        """Waits until a control of the program's window shows `text` (ending in "*": text
+        that begins so)."""
+        self.wine.drive("text", window_class, "*", str(control_id), text)
 
     def wait_light(self, text: str) -> None:
         """Waits until this instance's run light reads `text`."""
@@ -240,8 +250,34 @@ def mailers_running() -> int:
             words = cmdline.read_bytes().split(b"\0")
         except OSError:
             continue  # ended meanwhile
-        count += b"/usr/bin/sendemail" in words[:3] and b"perl" in words[0]
+        # Once running, sendemail renames its process "sendemail ARGS" (one word); a zombie
+        # has no words.
+        program = words[0].split(b" ")[0]
+        count += program.endswith(b"sendemail") or (
+            program.endswith(b"perl") and b"/usr/bin/sendemail" in words)
     return count
+
+
+class MailerCount:
+    """Counts Debian's sendemail running, every 0.1 s in the background while in use; `most`
+    is the highest count seen."""
+
+    def __init__(self):
+        self.most = 0
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self._sample, daemon=True)
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stopping.set()
+        self.thread.join(timeout=30)
+
+    def _sample(self):
+        while not self.stopping.wait(0.1):
+            self.most = max(self.most, mailers_running())
 
 
 def free_port() -> int:

@@ -23,7 +23,7 @@ while kill -0 "$mailer" 2>/dev/null; do
     kill -KILL "$mailer" 2>/dev/null
     gone
   fi
-  sleep 0.2
+  sleep 0.05
 done
 wait "$mailer"
 status=$?
