@@ -24,9 +24,12 @@ enum : unsigned long {
 };
 }  // namespace
 
-AlertScripts prepareAlertScripts(const MailFields& typed, const LineContext& named,
-                                 const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
-                                 const ShortPath& shortForm) {
+namespace {
+// The fields and context as the lines carry them: a path whose letters the code page cannot
+// carry goes by its short form, when that has none of them.
+std::pair<MailFields, LineContext> carriedForms(const MailFields& typed, const LineContext& named,
+                                                const CodePageCheck& codePageHolds,
+                                                const ShortPath& shortForm) {
     MailFields fields = typed;
     LineContext context = named;
     const auto carried = [&](const std::wstring& text) {
@@ -42,6 +45,17 @@ AlertScripts prepareAlertScripts(const MailFields& typed, const LineContext& nam
     if (auto log =
             carriedForm(monitor::mailerLogPath(named.programFolder, named.instanceName), true))
         context.logPath = *log;
+    return {fields, context};
+}
+
+const wchar_t* const kUnencodable =
+    L"The e-mail settings hold a character the alert scripts' code page cannot hold.";
+}  // namespace
+
+AlertScripts prepareAlertScripts(const MailFields& typed, const LineContext& named,
+                                 const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
+                                 const ShortPath& shortForm) {
+    const auto [fields, context] = carriedForms(typed, named, codePageHolds, shortForm);
     AlertScripts scripts{composeLine(fields, context, AlertKind::Running),
                          composeLine(fields, context, AlertKind::Stopped),
                          findCarriageProblem(fields, context, codePageHolds),
@@ -54,9 +68,7 @@ AlertScripts prepareAlertScripts(const MailFields& typed, const LineContext& nam
         // disagree, an empty script must not be written in place of the alert.
         const std::optional<std::string> bytes = encode(*lines[i].second);
         if (!bytes) {
-            scripts.problem = CarriageProblem{
-                L"The e-mail settings hold a character the alert scripts' code page cannot "
-                L"hold."};
+            scripts.problem = CarriageProblem{kUnencodable};
             scripts.files = {};
             return scripts;
         }
@@ -65,6 +77,23 @@ AlertScripts prepareAlertScripts(const MailFields& typed, const LineContext& nam
             *bytes + "\r\n"};
     }
     return scripts;
+}
+
+TestScript prepareTestScript(const MailFields& typed, const LineContext& named,
+                             const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
+                             const ShortPath& shortForm) {
+    const auto [fields, context] = carriedForms(typed, named, codePageHolds, shortForm);
+    TestScript test{composeLine(fields, context, AlertKind::Test),
+                    findCarriageProblem(fields, context, codePageHolds),
+                    {}};
+    if (test.problem) return test;
+    if (const std::optional<std::string> bytes = encode(test.line))
+        test.file = {
+            monitor::alertScriptPath(context.programFolder, context.instanceName, AlertKind::Test),
+            *bytes + "\r\n"};
+    else
+        test.problem = CarriageProblem{kUnencodable};
+    return test;
 }
 
 MailFields storedFields(const settings::InstanceSettings& stored,

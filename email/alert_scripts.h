@@ -38,6 +38,17 @@ AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& co
                                  const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
                                  const ShortPath& shortForm = {});
 
+// The test e-mail's script: the stopped line with TEST in its place, carried and encoded as
+// the alert scripts are; or why it cannot be written.
+struct TestScript {
+    std::wstring line;
+    std::optional<CarriageProblem> problem;
+    ScriptFile file;
+};
+TestScript prepareTestScript(const MailFields& fields, const LineContext& context,
+                             const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
+                             const ShortPath& shortForm = {});
+
 // One section's stored mailer fields and TLS group (eight texts, then the three tick states),
 // as an e-mail settings window loads them.
 MailFields storedFields(const settings::InstanceSettings& stored,

@@ -46,7 +46,9 @@ std::wstring describe(wchar_t c) {
 
 std::wstring subjectFor(const std::wstring& processName, monitor::AlertKind kind) {
     return L"KOV-ALT - " + processName +
-           (kind == monitor::AlertKind::Running ? L" - RUNNING" : L" - STOPPED");
+           (kind == monitor::AlertKind::Running ? L" - RUNNING"
+            : kind == monitor::AlertKind::Test  ? L" - TEST"
+                                                : L" - STOPPED");
 }
 
 std::wstring composeLine(const MailFields& f, const LineContext& c, monitor::AlertKind kind) {

@@ -13,8 +13,10 @@ namespace kovalt::email {
 namespace keys = settings::keys;
 using monitor::AlertKind;
 
-// The end-to-end tests and the demo press OK from outside by its id.
-static_assert(EmailMainWindow::OK_BUTTON == 301);
+// The end-to-end tests and the demo press these from outside by their ids.
+static_assert(EmailMainWindow::OK_BUTTON == 301 && EmailMainWindow::CANCEL_BUTTON == 304 &&
+              EmailMainWindow::SEND_TEST_EMAIL_BUTTON == 305 &&
+              EmailMainWindow::TEST_STATUS_LABEL == 306);
 
 EmailMainWindow::EmailMainWindow(const platform::InstanceContext& context,
                                  instance::SettingsWindow& opener, monitor::MainWindow& strip)
@@ -34,13 +36,21 @@ platform::Result EmailMainWindow::open() {
     return {};
 }
 
+namespace {
+// The row of buttons along the bottom, below the test e-mail's row.
+constexpr int kBottomRow = 4815;
+}  // namespace
+
 void EmailMainWindow::createControls() {
     // Focusable controls in their tab order: OK first.
-    addButton(OK_BUTTON, L"OK", {7440, 4320, 1815, 495}, BS_DEFPUSHBUTTON);
-    addButton(SHARED_SETTINGS_BUTTON, L"SHARED SETTINGS", {3000, 4320, 1815, 495});
+    addButton(OK_BUTTON, L"OK", {7440, kBottomRow, 1815, 495}, BS_DEFPUSHBUTTON);
+    addButton(SHARED_SETTINGS_BUTTON, L"SHARED SETTINGS", {3000, kBottomRow, 1815, 495});
     createFieldControls();
-    addButton(VIEW_OUTPUT_COMMANDS_BUTTON, L"VIEW OUTPUT COMMANDS", {360, 4320, 2415, 495});
-    addButton(CANCEL_BUTTON, L"Cancel", {5280, 4320, 1575, 495});
+    addButton(SEND_TEST_EMAIL_BUTTON, L"Send Test Email", {360, 4335, 2415, 375});
+    addButton(VIEW_OUTPUT_COMMANDS_BUTTON, L"VIEW OUTPUT COMMANDS", {360, kBottomRow, 2415, 495});
+    addButton(CANCEL_BUTTON, L"Cancel", {5280, kBottomRow, 1575, 495});
+    // Not the window's status line, which says what OK and the other buttons could not do.
+    addLabel(TEST_STATUS_LABEL, L"", {2895, 4395, 6720, 255}, SS_ENDELLIPSIS | SS_NOTIFY);
     setDefaultButton(OK_BUTTON);
     setCancelButton(CANCEL_BUTTON);
     createLabels(L"EMAIL MAIN SETTINGS");
@@ -56,6 +66,7 @@ void EmailMainWindow::Form_Load() {
 }
 
 void EmailMainWindow::Form_Unload() {
+    main_.forgetTest();  // a test on its way goes on; nobody is left to hear of it
     context_.savePositionAtClose(*this, keys::kEmailMainPlacement,
                                  L"Where the e-mail settings window is");
 }
@@ -108,6 +119,32 @@ void EmailMainWindow::OK_BUTTON_Click() {
     close();
 }
 
+void EmailMainWindow::SEND_TEST_EMAIL_BUTTON_Click() {
+    COMMAND_UPDATE_TIMER_Timer();
+    const TestScript test = prepareTestScript(fields(), lineContext(), platform::ansiAndOemAgree,
+                                              platform::toAnsi, platform::shortPathOf);
+    if (test.problem)
+        return showTestOutcome(false, L"Test e-mail not sent: " + test.problem->message);
+    std::wstring failed;
+    if (const platform::Result written = platform::replaceFiles({&test.file, 1}, failed);
+        !written.ok())
+        return showTestOutcome(
+            false, L"Test e-mail not sent: " +
+                       scriptWriteProblem(failed, written.code, platform::describe(written)));
+    ::SetWindowTextW(control(SEND_TEST_EMAIL_BUTTON), L"Sending...");
+    ::EnableWindow(control(SEND_TEST_EMAIL_BUTTON), FALSE);
+    showStatus(TEST_STATUS_LABEL, L"");
+    main_.sendTest([this](bool sent, const std::wstring& text) { showTestOutcome(sent, text); });
+}
+
+void EmailMainWindow::showTestOutcome(bool sent, const std::wstring& text) {
+    ::SetWindowTextW(control(SEND_TEST_EMAIL_BUTTON), L"Send Test Email");
+    ::EnableWindow(control(SEND_TEST_EMAIL_BUTTON), TRUE);
+    setColors(control(TEST_STATUS_LABEL),
+              {sent ? ui::colours::kBlack : ui::colours::kDarkRed, ::GetSysColor(COLOR_BTNFACE)});
+    showStatus(TEST_STATUS_LABEL, text);
+}
+
 std::optional<std::wstring> putInPlace(const AlertScripts& scripts) {
     if (scripts.problem) return scripts.problem->message;
     std::wstring failed;
@@ -138,6 +175,7 @@ void EmailMainWindow::onCommand(int id, int code, HWND) {
         case CANCEL_BUTTON: CANCEL_BUTTON_Click(); break;
         case SHARED_SETTINGS_BUTTON: SHARED_SETTINGS_BUTTON_Click(); break;
         case VIEW_OUTPUT_COMMANDS_BUTTON: VIEW_OUTPUT_COMMANDS_BUTTON_Click(); break;
+        case SEND_TEST_EMAIL_BUTTON: SEND_TEST_EMAIL_BUTTON_Click(); break;
         default: break;
     }
 }

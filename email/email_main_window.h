@@ -29,6 +29,8 @@ public:
         SHARED_SETTINGS_BUTTON,
         VIEW_OUTPUT_COMMANDS_BUTTON,
         CANCEL_BUTTON,
+        SEND_TEST_EMAIL_BUTTON,
+        TEST_STATUS_LABEL,
     };
 
     // Opened over the settings window, whose process name the lines use and whose update light
@@ -54,6 +56,9 @@ public:
     void SHARED_SETTINGS_BUTTON_Click();
     void VIEW_OUTPUT_COMMANDS_BUTTON_Click();
     void COMMAND_UPDATE_TIMER_Timer();
+    // Sends the stopped e-mail with TEST in its place, from the fields as they stand; nothing
+    // is stored.
+    void SEND_TEST_EMAIL_BUTTON_Click();
 
 protected:
     void onCommand(int id, int code, HWND control) override;
@@ -62,6 +67,7 @@ protected:
 private:
     void createControls();
     LineContext lineContext() const;
+    void showTestOutcome(bool sent, const std::wstring& text);
 
     instance::SettingsWindow& opener_;
     monitor::MainWindow& main_;

@@ -9,6 +9,7 @@
 #include "monitor/main_window.h"
 #include "platform/files.h"
 #include "settings/placement.h"
+#include "settings/value_text.h"
 
 namespace kovalt::instance {
 
@@ -16,7 +17,7 @@ namespace keys = settings::keys;
 
 namespace {
 // The row of buttons along the bottom, below the options.
-constexpr int kBottomRow = 3855;
+constexpr int kBottomRow = 4275;
 }  // namespace
 
 // The end-to-end tests and the demo press these buttons from outside by their ids.
@@ -60,6 +61,9 @@ void SettingsWindow::createControls() {
     addTextBox(RESTART_COMMAND_TEXTBOX, L"", {120, 2610, 5175, 315}, ES_AUTOHSCROLL);
     addLabel(RESTART_FOLDER_LABEL, L"Start in", {120, 2985, 5175, 240});
     addTextBox(RESTART_FOLDER_TEXTBOX, L"", {120, 3225, 5175, 315}, ES_AUTOHSCROLL);
+    addLabel(REMINDER_LABEL, L"Remind every", {120, 3675, 1215, 240});
+    addTextBox(REMINDER_MINUTES_TEXTBOX, L"", {1335, 3630, 615, 315});
+    addLabel(REMINDER_UNIT_LABEL, L"minutes while stopped", {2040, 3675, 3255, 240});
     addLine(LINE_4, {120, kBottomRow - 195, 5175, 30});
 
     addButton(ABOUT_BUTTON, L"About", {120, kBottomRow, 555, 615});
@@ -88,6 +92,7 @@ void SettingsWindow::Form_Load() {
     setTickValue(RESTART_TICKBOX, stored.tickState(keys::RESTART_TICKBOX));
     setControlText(RESTART_COMMAND_TEXTBOX, stored.text(keys::RESTART_COMMAND_TEXTBOX));
     setControlText(RESTART_FOLDER_TEXTBOX, stored.text(keys::RESTART_FOLDER_TEXTBOX));
+    setControlText(REMINDER_MINUTES_TEXTBOX, stored.text(keys::REMINDER_MINUTES_TEXTBOX));
     processSeenRunning();  // running now, perhaps, though not watched
 }
 
@@ -142,13 +147,29 @@ std::optional<std::wstring> SettingsWindow::storeRestart() {
     return std::nullopt;
 }
 
+std::optional<std::wstring> SettingsWindow::storeReminder() {
+    const std::wstring typed = controlText(REMINDER_MINUTES_TEXTBOX);
+    const bool none = typed.find_first_not_of(L" 0") == std::wstring::npos;
+    const std::optional<int> minutes = none ? 0 : settings::parseWholeIn(typed, 1, 1440);
+    if (!minutes)
+        return L"The reminder was not stored: give a whole number of minutes from 1 to 1440, or "
+               L"leave it empty for none.";
+    main_.setReminderMinutes(*minutes);
+    const platform::Result saved = context_.settings().save(keys::REMINDER_MINUTES_TEXTBOX, typed);
+    if (!saved.ok()) return L"The reminder could not be stored: " + platform::describe(saved);
+    return std::nullopt;
+}
+
 std::optional<std::wstring> SettingsWindow::storeAll() {
     const platform::Result saved = saveFields();
-    const std::optional<std::wstring> restart = storeRestart();
+    std::wstring problems;
+    for (const std::optional<std::wstring>& problem : {storeRestart(), storeReminder()})
+        if (problem) problems += (problems.empty() ? L"" : L"  ") + *problem;
     if (!saved.ok()) return L"The settings could not be stored: " + platform::describe(saved);
-    const std::optional<std::wstring> alerts = keepAlertsNamingWatchedProcess();
-    if (restart && alerts) return *restart + L"  " + *alerts;
-    return restart ? restart : alerts;
+    if (const std::optional<std::wstring> alerts = keepAlertsNamingWatchedProcess())
+        problems += (problems.empty() ? L"" : L"  ") + *alerts;
+    if (problems.empty()) return std::nullopt;
+    return problems;
 }
 
 void SettingsWindow::Form_Unload() {

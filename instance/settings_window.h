@@ -47,6 +47,9 @@ public:
         RESTART_FOLDER_LABEL,
         RESTART_FOLDER_TEXTBOX,
         LINE_4,
+        REMINDER_LABEL,
+        REMINDER_MINUTES_TEXTBOX,
+        REMINDER_UNIT_LABEL,
     };
 
     // `strip` is the window it opens over, which its controls act on.
@@ -90,6 +93,8 @@ private:
     std::optional<std::wstring> keepAlertsNamingWatchedProcess();
     // Stores the restart option and hands it to the strip, or neither and says why.
     std::optional<std::wstring> storeRestart();
+    // The reminder minutes, checked; why they were not stored.
+    std::optional<std::wstring> storeReminder();
     // All of the above: what failed, in words for the user.
     std::optional<std::wstring> storeAll();
 

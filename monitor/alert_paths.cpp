@@ -4,8 +4,9 @@ namespace kovalt::monitor {
 
 std::wstring alertScriptPath(const std::wstring& programFolder, const std::wstring& instanceName,
                              AlertKind kind) {
-    const wchar_t* ending =
-        kind == AlertKind::Running ? L"-PROCESS-RUNNING-EMAIL.bat" : L"-PROCESS-STOPPED-EMAIL.bat";
+    const wchar_t* ending = kind == AlertKind::Test      ? L"-TEST-EMAIL.bat"
+                            : kind == AlertKind::Running ? L"-PROCESS-RUNNING-EMAIL.bat"
+                                                         : L"-PROCESS-STOPPED-EMAIL.bat";
     return programFolder + L"\\BATS\\" + instanceName + ending;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/window_stacking.h"
 #include "settings/placement.h"
+#include "settings/value_text.h"
 
 namespace kovalt::monitor {
 
@@ -74,8 +75,14 @@ void MainWindow::Form_Load() {
     setText(L"KVA - " + runnerName_);
 
     // Hidden keys, in no window: shorter waits for tests.
-    alerts_ = AlertQueue({stored.seconds(keys::ALERT_RETRY_SECONDS),
-                          stored.seconds(keys::ALERT_TIME_LIMIT_SECONDS)});
+    AlertTiming timing{stored.seconds(keys::ALERT_RETRY_SECONDS),
+                       stored.seconds(keys::ALERT_TIME_LIMIT_SECONDS)};
+    timing.capWindow = stored.seconds(keys::ALERT_LIMIT_WINDOW_SECONDS);
+    alerts_ = AlertQueue(timing);
+    if (stored.holds(keys::REMINDER_SECONDS))
+        reminderSeconds_ = stored.seconds(keys::REMINDER_SECONDS);
+    setReminderMinutes(
+        settings::parseWholeIn(stored.text(keys::REMINDER_MINUTES_TEXTBOX), 1, 1440).value_or(0));
     restarts_ = RestartPolicy({5, stored.seconds(keys::RESTART_WINDOW_SECONDS)});
     setRestart({stored.flag(keys::RESTART_TICKBOX), stored.text(keys::RESTART_COMMAND_TEXTBOX),
                 stored.text(keys::RESTART_FOLDER_TEXTBOX)});
@@ -130,6 +137,26 @@ void MainWindow::stopMonitoring() {
 void MainWindow::setRestart(Restart restart) {
     restart_ = std::move(restart);
     if (!restart_.on) held_.clear();
+}
+
+void MainWindow::setReminderMinutes(int minutes) {
+    alerts_.setRemindEvery(minutes > 0 ? reminderSeconds_.value_or(minutes * 60LL) : 0);
+    ALERT_TIMER_.setEnabled(alerts_.busy() || alerts_.mayRemind());
+}
+
+void MainWindow::sendTest(std::function<void(bool, const std::wstring&)> done) {
+    testDone_ = std::move(done);
+    startAlert(alerts_.test(now()));
+}
+
+void MainWindow::tellTestOutcome() {
+    const std::optional<AlertQueue::TestOutcome> outcome = alerts_.takeTestOutcome();
+    if (!outcome || !testDone_) return;
+    const auto done = std::exchange(testDone_, nullptr);
+    if (outcome->sent)
+        done(true, L"Test e-mail sent at " + clockText(outcome->at));
+    else
+        done(false, L"Test e-mail not sent: " + outcome->why + L" (log: " + mailerLog() + L")");
 }
 
 void MainWindow::monitorTick(MonitorTimer timer) {
@@ -227,7 +254,8 @@ void MainWindow::startAlert(AlertQueue::Next next) {
         next = alerts_.notStarted(
             next->id, L"could not start " + path + L" - " + platform::describe(started), now());
     }
-    ALERT_TIMER_.setEnabled(alerts_.busy());
+    tellTestOutcome();
+    ALERT_TIMER_.setEnabled(alerts_.busy() || alerts_.mayRemind());
 }
 
 void MainWindow::endTry() {
@@ -248,7 +276,10 @@ void MainWindow::ALERT_TIMER_Timer() {
         if (alerts_.running() != try_->id) try_.reset();
         startAlert(next);
     }
-    startAlert(alerts_.tick(now()));
+    // No reminder while the process cannot be seen, or is not watched.
+    const bool seeing = (monitor_.runningTimerOn() || monitor_.stoppedTimerOn()) &&
+                        monitor_.light().look != RunLook::NoCheck;
+    startAlert(alerts_.tick(now(), seeing));
     showRunLight();
 }
 

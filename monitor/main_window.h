@@ -3,6 +3,7 @@
 // other windows read and write, and runs the run-state monitor on its two timers.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,12 @@ public:
         std::wstring command, folder;
     };
     void setRestart(Restart restart);
+    // The stopped alert again every `minutes` while stopped; 0: never.
+    void setReminderMinutes(int minutes);
+    // Sends the test e-mail's script (in place already) through the alerts' road, one try
+    // after the one on its way; `done` hears "Test e-mail sent at ..." or why it was not.
+    void sendTest(std::function<void(bool sent, const std::wstring& text)> done);
+    void forgetTest() { testDone_ = nullptr; }  // whoever asked is gone; the test goes on
 
     HWND runLight() const { return control(RUN_LIGHT_LABEL); }
 
@@ -80,6 +87,7 @@ private:
     void startAlert(AlertQueue::Next next);
     // Ends the try on its way, with its mailer: the strip closes.
     void endTry();
+    void tellTestOutcome();
     std::wstring mailerLog() const;
     // The processes of the watched name, held so that their end is seen at once.
     bool allStillHeld(const std::wstring& name) const;
@@ -103,6 +111,8 @@ private:
     bool ticking_ = false;
     AlertQueue alerts_;
     std::optional<Try> try_;
+    std::function<void(bool, const std::wstring&)> testDone_;
+    std::optional<Seconds> reminderSeconds_;  // the hidden key, in place of the minutes
 
     struct Held {
         unsigned long id;

@@ -16,7 +16,8 @@ enum class MonitorTimer { Running, Stopped };
 
 enum class RunLook { Initial, Running, Stopped, NotMonitoring, NoCheck };
 
-enum class AlertKind { None, Running, Stopped };
+// Test: the test e-mail, sent on request and never by a change of state.
+enum class AlertKind { None, Running, Stopped, Test };
 
 struct RunLight {
     RunLook look = RunLook::Initial;

@@ -67,10 +67,10 @@ inline constexpr PlacementKeys kMainPlacement =
     placement(kMainApp, L"MAIN_Left", L"MAIN_Top", L"MAIN_Width", L"MAIN_Height", L"2640", L"645");
 inline constexpr PlacementKeys kSettingsPlacement =
     placement(kMainApp, L"MAIN_SETTINGS_Left", L"MAIN_SETTINGS_Top", L"MAIN_SETTINGS_Width",
-              L"MAIN_SETTINGS_Height", L"5535", L"4710");
+              L"MAIN_SETTINGS_Height", L"5535", L"5130");
 inline constexpr PlacementKeys kEmailMainPlacement =
     placement(kMainApp, L"EMAIL-MAIN-SETTINGS-Left", L"EMAIL-MAIN-SETTINGS-Top",
-              L"EMAIL-MAIN-SETTINGS-Width", L"EMAIL-MAIN-SETTINGS-Height", L"9915", L"5385");
+              L"EMAIL-MAIN-SETTINGS-Width", L"EMAIL-MAIN-SETTINGS-Height", L"9915", L"5880");
 inline constexpr PlacementKeys kEmailSharedPlacement =
     placement(kMainApp, L"SHARED-SETTINGS-Left", L"SHARED-SETTINGS-Top", L"SHARED-SETTINGS-Width",
               L"SHARED-SETTINGS-Height", L"9960", L"5505");
@@ -99,11 +99,20 @@ inline constexpr SettingKey RESTART_TICKBOX = tick(L"RESTART_TICKBOX", L"0");
 inline constexpr SettingKey RESTART_COMMAND_TEXTBOX = text(L"RESTART_COMMAND_TEXTBOX");
 inline constexpr SettingKey RESTART_FOLDER_TEXTBOX = text(L"RESTART_FOLDER_TEXTBOX");
 
+// The stopped alert again every so many minutes while stopped (empty or 0: never).
+inline constexpr SettingKey REMINDER_MINUTES_TEXTBOX = text(L"REMINDER_MINUTES_TEXTBOX");
+
 // Hidden: read at start and shown in no window; they shorten the alerts' waits for tests.
 inline constexpr SettingKey ALERT_RETRY_SECONDS = {
     kMainApp, Section::Instance, L"ALERT_RETRY_SECONDS", ValueForm::Seconds, L"60"};
 inline constexpr SettingKey ALERT_TIME_LIMIT_SECONDS = {
     kMainApp, Section::Instance, L"ALERT_TIME_LIMIT_SECONDS", ValueForm::Seconds, L"300"};
+// In place of the reminder minutes, when present.
+inline constexpr SettingKey REMINDER_SECONDS = {kMainApp, Section::Instance, L"REMINDER_SECONDS",
+                                                ValueForm::Seconds, L"60"};
+// How far back tries count against the limit of alerts at once.
+inline constexpr SettingKey ALERT_LIMIT_WINDOW_SECONDS = {
+    kMainApp, Section::Instance, L"ALERT_LIMIT_WINDOW_SECONDS", ValueForm::Seconds, L"600"};
 // How far back restarts count against their limit.
 inline constexpr SettingKey RESTART_WINDOW_SECONDS = {
     kMainApp, Section::Instance, L"RESTART_WINDOW_SECONDS", ValueForm::Seconds, L"600"};

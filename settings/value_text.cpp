@@ -41,6 +41,13 @@ std::optional<int> parseTickState(std::wstring_view text) {
     return static_cast<int>(*value);
 }
 
+std::optional<int> parseWholeIn(std::wstring_view text, int low, int high) {
+    auto value = parseNumber(text);
+    if (!value || *value < low || *value > high || *value != std::floor(*value))
+        return std::nullopt;
+    return static_cast<int>(*value);
+}
+
 std::wstring formatTwips(float twips) {
     double whole = std::round(static_cast<double>(twips));
     // Out-of-range positions are never produced by a window; keep the text a plain integer.

@@ -19,6 +19,9 @@ std::optional<float> parseTwips(std::wstring_view text);
 // A tick-box state: the number 0 or 1.
 std::optional<int> parseTickState(std::wstring_view text);
 
+// A whole number from `low` to `high`, as typed in a box ("5", " 12 "); nothing otherwise.
+std::optional<int> parseWholeIn(std::wstring_view text, int low, int high);
+
 // Twips as stored: the whole number of twips, no decimal point, leading minus when negative.
 std::wstring formatTwips(float twips);
 

@@ -24,6 +24,14 @@ TEST(AlertScripts, EachScriptHoldsItsLineInTheCodePageThenCrLf) {
     EXPECT_EQ(s.files[1].path, L"C:\\Watch\\BATS\\WATCH1-PROCESS-STOPPED-EMAIL.bat");
     EXPECT_EQ(s.files[0].bytes, *kLatin1(s.runningLine) + "\r\n");
     EXPECT_EQ(s.files[1].bytes, *kLatin1(s.stoppedLine) + "\r\n");
+    // The test e-mail's: the stopped line with TEST in its subject and text, its own script.
+    const TestScript test = prepareTestScript(kFields, kContext, kHoldsLatin1, kLatin1);
+    std::wstring expected = s.stoppedLine;
+    for (size_t at; (at = expected.find(L"wallet.exe - STOPPED")) != std::wstring::npos;)
+        expected.replace(at, 20, L"wallet.exe - TEST");
+    EXPECT_EQ(test.line, expected);
+    EXPECT_EQ(test.file.path, L"C:\\Watch\\BATS\\WATCH1-TEST-EMAIL.bat");
+    EXPECT_EQ(test.file.bytes, *kLatin1(expected) + "\r\n");
 }
 
 TEST(AlertScripts, NothingIsWrittenForFieldsThatCannotBeCarried) {
@@ -35,6 +43,8 @@ TEST(AlertScripts, NothingIsWrittenForFieldsThatCannotBeCarried) {
         const AlertScripts s = prepareAlertScripts(kFields, kContext, holds, encode);
         ASSERT_TRUE(s.problem);
         EXPECT_TRUE(s.files[0].path.empty() && s.files[1].bytes.empty());
+        const TestScript test = prepareTestScript(kFields, kContext, holds, encode);
+        EXPECT_TRUE(test.problem && test.file.bytes.empty());
     }
 }
 

@@ -22,6 +22,13 @@ TEST(ValueText, StoredTextGivesAUsableNumberOrNothing) {
     for (auto [text, tick] :
          {std::pair{L"0", std::optional(0)}, {L"1.0", 1}, {L"2", {}}, {L"0.5", {}}})
         EXPECT_EQ(parseTickState(text), tick) << text;
+    for (auto [text, whole] : {std::pair{L" 1 ", std::optional(1)},
+                               {L"1440", 1440},
+                               {L"0", {}},
+                               {L"1441", {}},
+                               {L"2.5", {}},
+                               {L"", {}}})
+        EXPECT_EQ(parseWholeIn(text, 1, 1440), whole) << text;
     for (auto [twips, text] : {std::pair{1234.6f, L"1235"},
                                {-240.0f, L"-240"},
                                {-0.4f, L"0"},

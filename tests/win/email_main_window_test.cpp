@@ -84,3 +84,41 @@ INSTANTIATE_TEST_SUITE_P(
               L"stored: any",
               false, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EmailMainWindowTest, SendTestEmailRunsItsOwnScriptOnceAndSaysWhatCameOfIt) {
+    test::makeFolder(program / L"BATS");
+    test::makeFolder(program / L"LOGS");
+    test::makeFolder(program / L"mailer");
+    ASSERT_TRUE(::CopyFileW(test::helperProgram(L"kovalt_test_mailer.exe").c_str(),
+                            (program / L"mailer\\SendEmail.exe").c_str(), FALSE));
+    seed({{L"PROCESS_NAME_TEXTBOX", L"wallet.exe"}});
+    EmailMainWindow& w = open();
+    w.setControlText(EmailMainWindow::SE_HOME_TEXTBOX, program / L"mailer");
+    const auto button = [&] { return w.controlText(EmailMainWindow::SEND_TEST_EMAIL_BUTTON); };
+    const auto said = [&] { return w.controlText(EmailMainWindow::TEST_STATUS_LABEL); };
+    const std::wstring testScript = program / L"BATS\\WATCH1-TEST-EMAIL.bat";
+
+    click(w, EmailMainWindow::SEND_TEST_EMAIL_BUTTON);
+    EXPECT_EQ(button(), L"Sending...");
+    EXPECT_FALSE(::IsWindowEnabled(w.control(EmailMainWindow::SEND_TEST_EMAIL_BUTTON)));
+    EXPECT_EQ(started, std::vector{testScript});
+    ASSERT_TRUE(test::waitUntil([&] { return said().starts_with(L"Test e-mail sent at "); }))
+        << test::narrow(said());
+    EXPECT_EQ(button(), L"Send Test Email");
+    EXPECT_NE(test::readFile(program / L"mailer\\args.txt").find("KOV-ALT - wallet.exe - TEST"),
+              std::string::npos);
+    EXPECT_TRUE(store.saved.empty()) << "nothing is stored";
+    EXPECT_FALSE(test::fileExists(script(L"STOPPED"))) << "nor an alert script written";
+
+    // No mailer where the home says: the status Windows gives, and where the log is.
+    w.setControlText(EmailMainWindow::SE_HOME_TEXTBOX, program / L"nowhere");
+    click(w, EmailMainWindow::SEND_TEST_EMAIL_BUTTON);
+    ASSERT_TRUE(test::waitUntil([&] { return button() == L"Send Test Email"; }));
+    EXPECT_TRUE(said().starts_with(L"Test e-mail not sent: the mailer ended with status 1 (log: "))
+        << test::narrow(said());
+    // A field the script cannot carry is named, and nothing starts.
+    w.setControlText(EmailMainWindow::SMTP_PASSWORD_TEXTBOX, L"50%off");
+    click(w, EmailMainWindow::SEND_TEST_EMAIL_BUTTON);
+    EXPECT_TRUE(said().starts_with(L"Test e-mail not sent: The SMTP password holds \"%\""));
+    EXPECT_EQ(started.size(), 2u);
+}

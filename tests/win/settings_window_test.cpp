@@ -131,3 +131,19 @@ TEST_F(SettingsWindowTest, TheRestartBoxesFillFromTheRunningProgramAndOkRefusesA
     EXPECT_FALSE(w.isOpen());
     EXPECT_EQ(stored(L"RESTART_TICKBOX"), L"1");
 }
+
+TEST_F(SettingsWindowTest, TheReminderIsKeptOnlyAsWholeMinutesFromOneToADay) {
+    SettingsWindow& w = openSettings();
+    for (const wchar_t* refused : {L"often", L"1441", L"2.5"}) {
+        w.setControlText(SettingsWindow::REMINDER_MINUTES_TEXTBOX, refused);
+        click(w, SettingsWindow::OK_BUTTON);
+        EXPECT_TRUE(w.isOpen());
+        EXPECT_TRUE(w.controlText(SettingsWindow::STATUS_LABEL)
+                        .starts_with(L"The reminder was not stored: give a whole number"));
+        EXPECT_EQ(stored(L"REMINDER_MINUTES_TEXTBOX"), std::nullopt) << test::narrow(refused);
+    }
+    w.setControlText(SettingsWindow::REMINDER_MINUTES_TEXTBOX, L"15");
+    click(w, SettingsWindow::OK_BUTTON);
+    EXPECT_FALSE(w.isOpen());
+    EXPECT_EQ(stored(L"REMINDER_MINUTES_TEXTBOX"), L"15");
+}
