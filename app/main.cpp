@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/resource.h"
+#include "instance/logon_start.h"
 #include "monitor/main_window.h"
 #include "platform/instance_context.h"
 #include "platform/registry_store.h"
@@ -26,6 +27,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     const kovalt::platform::InstanceContext context =
         kovalt::platform::realContext(store, {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER});
     kovalt::monitor::MainWindow main(context);
+    // Other arguments are ignored.
+    main.setStartedAtLogon(kovalt::instance::startedAtLogon(::GetCommandLineW()));
     // The strip never takes the focus when it starts: the user may be typing elsewhere.
     const int show = showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOWNORMAL
                          ? SW_SHOWNOACTIVATE

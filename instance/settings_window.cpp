@@ -5,9 +5,12 @@
 #include "email/email_main_window.h"
 #include "email/output_commands_window.h"
 #include "instance/folder_tree.h"
+#include "instance/logon_start.h"
 #include "instance/restart_command.h"
 #include "monitor/main_window.h"
 #include "platform/files.h"
+#include "platform/logon_run.h"
+#include "platform/program_identity.h"
 #include "settings/placement.h"
 #include "settings/value_text.h"
 
@@ -17,7 +20,7 @@ namespace keys = settings::keys;
 
 namespace {
 // The row of buttons along the bottom, below the options.
-constexpr int kBottomRow = 4275;
+constexpr int kBottomRow = 5295;
 }  // namespace
 
 // The end-to-end tests and the demo press these buttons from outside by their ids.
@@ -64,6 +67,13 @@ void SettingsWindow::createControls() {
     addLabel(REMINDER_LABEL, L"Remind every", {120, 3675, 1215, 240});
     addTextBox(REMINDER_MINUTES_TEXTBOX, L"", {1335, 3630, 615, 315});
     addLabel(REMINDER_UNIT_LABEL, L"minutes while stopped", {2040, 3675, 3255, 240});
+    addTickBox(START_WITH_WINDOWS_TICKBOX, L"Start with Windows", {120, 4065, 2640, 255});
+    HWND where =
+        addLabel(LOGON_RUN_LABEL, L"", {120, 4350, 5175, 240}, SS_PATHELLIPSIS | SS_NOTIFY);
+    setColors(where, {ui::colours::kDarkRed, ::GetSysColor(COLOR_BTNFACE)});
+    addLabel(STARTUP_DELAY_LABEL, L"At Windows start, first check after", {120, 4710, 2895, 240});
+    addTextBox(STARTUP_DELAY_SECONDS_TEXTBOX, L"", {3015, 4665, 615, 315});
+    addLabel(STARTUP_DELAY_UNIT_LABEL, L"s", {3690, 4710, 300, 240});
     addLine(LINE_4, {120, kBottomRow - 195, 5175, 30});
 
     addButton(ABOUT_BUTTON, L"About", {120, kBottomRow, 555, 615});
@@ -93,6 +103,8 @@ void SettingsWindow::Form_Load() {
     setControlText(RESTART_COMMAND_TEXTBOX, stored.text(keys::RESTART_COMMAND_TEXTBOX));
     setControlText(RESTART_FOLDER_TEXTBOX, stored.text(keys::RESTART_FOLDER_TEXTBOX));
     setControlText(REMINDER_MINUTES_TEXTBOX, stored.text(keys::REMINDER_MINUTES_TEXTBOX));
+    setControlText(STARTUP_DELAY_SECONDS_TEXTBOX, stored.text(keys::STARTUP_DELAY_SECONDS_TEXTBOX));
+    showLogonRun();
     processSeenRunning();  // running now, perhaps, though not watched
 }
 
@@ -160,10 +172,54 @@ std::optional<std::wstring> SettingsWindow::storeReminder() {
     return std::nullopt;
 }
 
+std::optional<std::wstring> SettingsWindow::storeStartupDelay() {
+    const std::wstring typed = controlText(STARTUP_DELAY_SECONDS_TEXTBOX);
+    if (!settings::parseWholeIn(typed, 1, 3600))
+        return L"The first check at Windows start was not stored: give a whole number of "
+               L"seconds from 1 to 3600.";
+    const platform::Result saved =
+        context_.settings().save(keys::STARTUP_DELAY_SECONDS_TEXTBOX, typed);
+    if (!saved.ok())
+        return L"The first check at Windows start could not be stored: " +
+               platform::describe(saved);
+    return std::nullopt;
+}
+
+void SettingsWindow::showLogonRun() {
+    platform::Result error;
+    const std::optional<std::wstring> value = platform::readLogonRun(
+        context_.logonRunKey, logonRunName(context_.identity().instanceName), &error);
+    const bool here = value && startsThisProgram(*value, platform::currentExecutable());
+    // Set without running the box's handler: showing the value must not write it.
+    ::SendMessageW(control(START_WITH_WINDOWS_TICKBOX), BM_SETCHECK,
+                   here ? BST_CHECKED : BST_UNCHECKED, 0);
+    std::wstring line;
+    if (!error.ok())
+        line =
+            L"Whether Windows starts this program could not be read: " + platform::describe(error);
+    else if (value && !here)
+        line = L"Windows starts another copy: " + programOf(*value).value_or(*value);
+    showStatus(LOGON_RUN_LABEL, line);
+}
+
+void SettingsWindow::START_WITH_WINDOWS_TICKBOX_Click() {
+    const std::wstring name = logonRunName(context_.identity().instanceName);
+    const platform::Result done =
+        tickValue(START_WITH_WINDOWS_TICKBOX)
+            ? platform::writeLogonRun(context_.logonRunKey, name,
+                                      logonRunCommand(platform::currentExecutable()))
+            : platform::removeLogonRun(context_.logonRunKey, name);
+    showLogonRun();  // the box follows what the value says now
+    if (!done.ok())
+        showStatus(STATUS_LABEL,
+                   L"Could not change Start with Windows: " + platform::describe(done));
+}
+
 std::optional<std::wstring> SettingsWindow::storeAll() {
     const platform::Result saved = saveFields();
     std::wstring problems;
-    for (const std::optional<std::wstring>& problem : {storeRestart(), storeReminder()})
+    for (const std::optional<std::wstring>& problem :
+         {storeRestart(), storeReminder(), storeStartupDelay()})
         if (problem) problems += (problems.empty() ? L"" : L"  ") + *problem;
     if (!saved.ok()) return L"The settings could not be stored: " + platform::describe(saved);
     if (const std::optional<std::wstring> alerts = keepAlertsNamingWatchedProcess())
@@ -286,6 +342,7 @@ void SettingsWindow::onCommand(int id, int code, HWND) {
     switch (id) {
         case OK_BUTTON: OK_BUTTON_Click(); break;
         case ENABLED_TICKBOX: ENABLED_TICKBOX_Click(); break;
+        case START_WITH_WINDOWS_TICKBOX: START_WITH_WINDOWS_TICKBOX_Click(); break;
         case AlwaysOnTop_TICKBOX: AlwaysOnTop_TICKBOX_Click(); break;
         case BROWSE_PROCESS_NAME_FILE_BUTTON: BROWSE_PROCESS_NAME_FILE_BUTTON_Click(); break;
         case CREATE_FOLDERS_BUTTON: CREATE_FOLDERS_BUTTON_Click(); break;

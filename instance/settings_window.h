@@ -50,6 +50,11 @@ public:
         REMINDER_LABEL,
         REMINDER_MINUTES_TEXTBOX,
         REMINDER_UNIT_LABEL,
+        START_WITH_WINDOWS_TICKBOX,
+        LOGON_RUN_LABEL,
+        STARTUP_DELAY_LABEL,
+        STARTUP_DELAY_SECONDS_TEXTBOX,
+        STARTUP_DELAY_UNIT_LABEL,
     };
 
     // `strip` is the window it opens over, which its controls act on.
@@ -72,6 +77,7 @@ public:
     void OK_BUTTON_Click();
     void ENABLED_TICKBOX_Click();
     void AlwaysOnTop_TICKBOX_Click();
+    void START_WITH_WINDOWS_TICKBOX_Click();
     void PROCESS_NAME_TEXTBOX_Change();
     void PROCESS_NAME_TEXTBOX_LostFocus() { setUpdateLight(ui::colours::kRed); }
     void BROWSE_PROCESS_NAME_FILE_BUTTON_Click();
@@ -95,6 +101,10 @@ private:
     std::optional<std::wstring> storeRestart();
     // The reminder minutes, checked; why they were not stored.
     std::optional<std::wstring> storeReminder();
+    std::optional<std::wstring> storeStartupDelay();
+    // The tick shows whether Windows starts this very executable at logon; when its value
+    // names another, the line below says which.
+    void showLogonRun();
     // All of the above: what failed, in words for the user.
     std::optional<std::wstring> storeAll();
 

@@ -53,11 +53,13 @@ std::optional<AlertKind> kindOf(std::wstring_view word) {
 }  // namespace
 
 std::wstring keptText(const Owed& owed) {
+    if (owed == Owed{}) return {};  // nothing to keep
     return std::wstring(kindWord(owed.kind)) + L" " + std::to_wstring(owed.reminder) + L" " +
            kindWord(owed.lastSent);
 }
 
 std::optional<Owed> readKept(std::wstring_view text) {
+    if (text.empty()) return Owed{};
     // Three words: the owed kind, which reminder it is (0 to 9999), the last sent kind.
     std::wstring_view words[3];
     for (std::wstring_view& word : words) {
@@ -70,7 +72,8 @@ std::optional<Owed> readKept(std::wstring_view text) {
     if (!kind || !lastSent || !text.empty() || n.empty() || n.size() > 4 ||
         n.find_first_not_of(L"0123456789") != std::wstring_view::npos)
         return std::nullopt;
-    const int reminder = std::stoi(std::wstring(n));
+    int reminder = 0;
+    for (wchar_t digit : n) reminder = reminder * 10 + (digit - L'0');
     if (*kind == AlertKind::None && reminder != 0) return std::nullopt;
     return Owed{*kind, reminder, *lastSent};
 }

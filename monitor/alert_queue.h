@@ -45,7 +45,8 @@ std::optional<MailerVerdict> verdictIn(std::string_view addedLog);
 
 // What is owed when the strip closes: the alert not yet sent (kind None when there is none)
 // and what the last e-mail told. Kept in the store as text as it changes, and read back at the
-// next start; text that is not such a record reads as nothing.
+// next start; nothing owed and nothing told is the empty text, and text that is not such a
+// record reads as nothing.
 struct Owed {
     AlertKind kind = AlertKind::None;
     int reminder = 0;

@@ -92,9 +92,26 @@ void MainWindow::Form_Load() {
     PROCESS_STOPPED_TIMER_.setInterval(kTickMs);
 
     AlwaysOnTopTimer_.setEnabled(stored.flag(keys::AlwaysOnTop_TICKBOX));
-    // Nothing is probed now: the first check comes one interval after load.
+    // What was owed when the strip last closed goes first, before any check.
+    const Owed owed = readOwed();
+    startAlert(alerts_.restore(owed, now()));
+    // Nothing is probed now: the first check comes one interval after load, or after the set
+    // delay when Windows started the program at logon, so that a program starting with
+    // Windows is not reported stopped.
     if (stored.flag(keys::ENABLED_TICKBOX)) {
+        if (atLogon_) {
+            const UINT delay =
+                static_cast<UINT>(1000 * stored.seconds(keys::STARTUP_DELAY_SECONDS_TEXTBOX));
+            PROCESS_RUNNING_TIMER_.setInterval(delay);
+            PROCESS_STOPPED_TIMER_.setInterval(delay);
+            firstCheckDelayed_ = true;
+        }
         startMonitoring();
+        // Owed a STOPPED: one more is not mailed when still stopped, a start is.
+        if (owed.kind == AlertKind::Stopped) {
+            monitor_.watchForStart();
+            applyMonitorTimers();
+        }
     } else {
         monitor_.disableAtLoad();
         applyMonitorTimers();
@@ -159,6 +176,30 @@ void MainWindow::tellTestOutcome() {
         done(false, L"Test e-mail not sent: " + outcome->why + L" (log: " + mailerLog() + L")");
 }
 
+Owed MainWindow::readOwed() {
+    namespace keys = settings::keys;
+    const platform::ProgramIdentity program = context_.identity();
+    const std::optional<std::wstring> kept =
+        context_.store
+            .read(keys::OWED_ALERT.application, program.instanceName, keys::OWED_ALERT.name)
+            .text;
+    keptText_ = kept.value_or(L"");
+    if (const std::optional<Owed> owed = readKept(keptText_)) return *owed;
+    keptNote_ = L"what was owed from before the restart could not be read and was dropped";
+    return {};
+}
+
+void MainWindow::keepOwed() {
+    const std::wstring text = keptText(alerts_.owed());
+    if (text == keptText_) return;
+    const platform::Result saved = context_.settings().save(settings::keys::OWED_ALERT, text);
+    if (saved.ok())
+        keptText_ = text;
+    else
+        keptNote_ =
+            L"what is owed could not be kept for the next start: " + platform::describe(saved);
+}
+
 void MainWindow::monitorTick(MonitorTimer timer) {
     // A probe can wait inside COM, which may dispatch another timer message meanwhile; a tick
     // must never run inside another one, or one change could send two alerts.
@@ -176,7 +217,15 @@ void MainWindow::monitorTick(MonitorTimer timer) {
     const AlertKind alert =
         monitor_.tick(timer, name, probe.outcome,
                       probe.error.ok() ? std::wstring() : platform::failureText(probe));
-    if (alert != AlertKind::None) startAlert(alerts_.due(alert, now()));
+    if (firstCheckDelayed_) {  // from now on, once a second
+        firstCheckDelayed_ = false;
+        PROCESS_RUNNING_TIMER_.setInterval(kTickMs);
+        PROCESS_STOPPED_TIMER_.setInterval(kTickMs);
+    }
+    if (alert != AlertKind::None) {
+        keptNote_.clear();
+        startAlert(alerts_.due(alert, now()));
+    }
     if (probe.outcome == platform::ProbeOutcome::Found) {
         restarts_.seenRunning();
         if (settingsWindow_) settingsWindow_->processSeenRunning();
@@ -255,6 +304,7 @@ void MainWindow::startAlert(AlertQueue::Next next) {
             next->id, L"could not start " + path + L" - " + platform::describe(started), now());
     }
     tellTestOutcome();
+    keepOwed();
     ALERT_TIMER_.setEnabled(alerts_.busy() || alerts_.mayRemind());
 }
 
@@ -294,7 +344,7 @@ void MainWindow::showRunLight() {
     RunLight light = monitor_.light();
     for (const std::wstring& line :
          {alerts_.tooltipLine(clockText, mailerLog()),
-          restart_.on ? restarts_.tooltipLine(clockText) : std::wstring()})
+          restart_.on ? restarts_.tooltipLine(clockText) : std::wstring(), keptNote_})
         if (!line.empty()) light.tooltip += L"\r\n" + line;
     const LookStyle style = styleOf(light.look);
     // An alert that is not sent, or a program not brought back, shows without hovering.

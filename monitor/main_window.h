@@ -43,6 +43,9 @@ public:
     ui::Timer& processRunningTimer() { return PROCESS_RUNNING_TIMER_; }
     ui::Timer& processStoppedTimer() { return PROCESS_STOPPED_TIMER_; }
 
+    // Started by Windows at logon: the first check waits for the set delay.
+    void setStartedAtLogon(bool atLogon) { atLogon_ = atLogon; }
+
     // Watch for a stop (the stopped timer and the run light are left as they are).
     void startMonitoring();
     // Both timers off and the not-monitoring look.
@@ -88,6 +91,9 @@ private:
     // Ends the try on its way, with its mailer: the strip closes.
     void endTry();
     void tellTestOutcome();
+    // Keeps what is owed in the store whenever it changes; reads it back at load.
+    void keepOwed();
+    Owed readOwed();
     std::wstring mailerLog() const;
     // The processes of the watched name, held so that their end is seen at once.
     bool allStillHeld(const std::wstring& name) const;
@@ -113,6 +119,10 @@ private:
     std::optional<Try> try_;
     std::function<void(bool, const std::wstring&)> testDone_;
     std::optional<Seconds> reminderSeconds_;  // the hidden key, in place of the minutes
+    bool atLogon_ = false;
+    bool firstCheckDelayed_ = false;
+    std::wstring keptText_;  // what the store holds of what is owed
+    std::wstring keptNote_;  // why what was kept could not be read, until the next change
 
     struct Held {
         unsigned long id;

@@ -43,6 +43,11 @@ public:
     void start() { runningTimer_ = true; }
     // Both timers off, the not-monitoring look.
     void stop();
+    // Watch for a start instead: at start-up, when the alert owed from before says STOPPED.
+    void watchForStart() {
+        runningTimer_ = false;
+        stoppedTimer_ = true;
+    }
     // Start-up with monitoring disabled: the running timer off, nothing else touched.
     void disableAtLoad() { runningTimer_ = false; }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/command_start.h"
+#include "platform/logon_run.h"
 #include "platform/process_query.h"
 #include "platform/program_identity.h"
 #include "platform/result.h"
@@ -49,6 +50,8 @@ struct InstanceContext {
     // A message the user must see, over `owner`, when no window of the program can show it.
     std::function<void(HWND owner, const std::wstring& text)> tell;
     Icons icons;
+    // Where Windows keeps the programs it starts at logon (tests give a scratch key).
+    std::wstring logonRunKey = kLogonRunKey;
 
     // The instance's settings, under the name the executable has now.
     settings::InstanceSettings settings() const { return {store, identity().instanceName}; }

@@ -23,8 +23,9 @@ ProgramIdentity identityFromPath(std::wstring_view executablePath);
 std::wstring instanceLockName(std::wstring_view foldedInstanceName);
 
 #ifdef _WIN32
-// The identity of the running executable, asked afresh at every call.
+// The identity of the running executable, and its full path, asked afresh at every call.
 ProgramIdentity currentProgram();
+std::wstring currentExecutable();
 #endif
 
 }  // namespace kovalt::platform

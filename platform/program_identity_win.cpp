@@ -6,17 +6,21 @@
 
 namespace kovalt::platform {
 
-ProgramIdentity currentProgram() {
+std::wstring currentExecutable() {
     // Paths may be longer than MAX_PATH; grow the buffer until the name fits.
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         DWORD length =
             ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return {};
-        if (length < buffer.size())
-            return identityFromPath(std::wstring_view(buffer.data(), length));
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
+}
+
+ProgramIdentity currentProgram() {
+    const std::wstring path = currentExecutable();
+    return path.empty() ? ProgramIdentity{} : identityFromPath(path);
 }
 
 }  // namespace kovalt::platform

@@ -67,7 +67,7 @@ inline constexpr PlacementKeys kMainPlacement =
     placement(kMainApp, L"MAIN_Left", L"MAIN_Top", L"MAIN_Width", L"MAIN_Height", L"2640", L"645");
 inline constexpr PlacementKeys kSettingsPlacement =
     placement(kMainApp, L"MAIN_SETTINGS_Left", L"MAIN_SETTINGS_Top", L"MAIN_SETTINGS_Width",
-              L"MAIN_SETTINGS_Height", L"5535", L"5130");
+              L"MAIN_SETTINGS_Height", L"5535", L"6150");
 inline constexpr PlacementKeys kEmailMainPlacement =
     placement(kMainApp, L"EMAIL-MAIN-SETTINGS-Left", L"EMAIL-MAIN-SETTINGS-Top",
               L"EMAIL-MAIN-SETTINGS-Width", L"EMAIL-MAIN-SETTINGS-Height", L"9915", L"5880");
@@ -101,6 +101,12 @@ inline constexpr SettingKey RESTART_FOLDER_TEXTBOX = text(L"RESTART_FOLDER_TEXTB
 
 // The stopped alert again every so many minutes while stopped (empty or 0: never).
 inline constexpr SettingKey REMINDER_MINUTES_TEXTBOX = text(L"REMINDER_MINUTES_TEXTBOX");
+
+// Started by Windows at logon (/startup), the first check comes this many seconds after load.
+inline constexpr SettingKey STARTUP_DELAY_SECONDS_TEXTBOX = {
+    kMainApp, Section::Instance, L"STARTUP_DELAY_SECONDS_TEXTBOX", ValueForm::Seconds, L"60"};
+// What is owed when the strip closes, kept as it changes (in no window).
+inline constexpr SettingKey OWED_ALERT = text(L"OWED_ALERT");
 
 // Hidden: read at start and shown in no window; they shorten the alerts' waits for tests.
 inline constexpr SettingKey ALERT_RETRY_SECONDS = {

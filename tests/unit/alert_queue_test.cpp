@@ -240,7 +240,7 @@ TEST(AlertQueue, WhatIsOwedIsKeptAsTextAndTriedFirstAtTheNextStart) {
          {Owed{kNone, 0, kNone}, {kStopped, 0, kRunning}, {kStopped, 3, kStopped}})
         EXPECT_EQ(readKept(keptText(owed)), owed) << keptText(owed).size();
     for (const std::wstring& junk :
-         {L""s, L"STOPPED"s, L"STOPPED 0 RUNNING x"s, L"STOPPED -1 RUNNING"s,
+         {L" "s, L"STOPPED"s, L"STOPPED 0 RUNNING x"s, L"STOPPED -1 RUNNING"s,
           L"STOPPED 12345 RUNNING"s, L"NONE 2 NONE"s, L"stopped 0 RUNNING"s,
           std::wstring(1 << 16, L'S')})
         EXPECT_FALSE(readKept(junk)) << junk.size();

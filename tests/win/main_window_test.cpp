@@ -104,3 +104,26 @@ TEST_F(MainWindowTest, WithRestartOnAStopIsSeenAtOnceAndTheProgramBroughtBack) {
     EXPECT_NE(tooltip().find(L"\r\nrestart at "), std::wstring::npos);
     EXPECT_NE(tooltip().find(L" failed: "), std::wstring::npos);
 }
+
+TEST_F(MainWindowTest, StartedAtLogonTheFirstCheckWaitsForTheProgramStartingWithWindows) {
+    seed({{L"ENABLED_TICKBOX", L"1"},
+          {L"STARTUP_DELAY_SECONDS_TEXTBOX", L"3"},
+          {L"OWED_ALERT", L"STOPPED 0 SENT"}});
+    main = std::make_unique<monitor::MainWindow>(context);
+    main->setStartedAtLogon(true);
+    ASSERT_TRUE(main->open().ok());
+    const auto caption = [&] { return ui::Window::controlText(main->runLight()); };
+    const std::wstring before = caption();
+    platform::StartedProgram later;  // comes up a second after the strip, as after a logon
+    test::waitUntil([] { return false; }, 1000ms);
+    const std::wstring path = runSleeperCopy(L"later", L"20", later);
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(caption(), before) << "no check yet";
+    main->setProcessName(path.substr(programFolder.size() + 1));
+    ASSERT_TRUE(test::waitUntil([&] { return caption() == L"RUNNING"; }, 6s));
+    EXPECT_TRUE(started.empty()) << "no alert: the program came up within the delay";
+    EXPECT_NE(ui::WindowTestAccess::tooltip(*main, monitor::MainWindow::RUN_LIGHT_LABEL)
+                  .find(L"could not be read and was dropped"),
+              std::wstring::npos);
+    ::TerminateProcess(later.process.get(), 0);
+}

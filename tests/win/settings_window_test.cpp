@@ -147,3 +147,21 @@ TEST_F(SettingsWindowTest, TheReminderIsKeptOnlyAsWholeMinutesFromOneToADay) {
     EXPECT_FALSE(w.isOpen());
     EXPECT_EQ(stored(L"REMINDER_MINUTES_TEXTBOX"), L"15");
 }
+
+TEST_F(SettingsWindowTest, StartWithWindowsWritesAndRemovesTheRunValueThatNamesThisProgram) {
+    const std::wstring key = context.logonRunKey, name = L"KOV-ALT " + instanceName;
+    // Written by a copy elsewhere: the box is unticked and says where the value points.
+    ASSERT_TRUE(platform::writeLogonRun(key, name, L"\"C:\\Old Place\\WATCH1.exe\" /startup").ok());
+    SettingsWindow& w = openSettings();
+    EXPECT_EQ(w.tickValue(SettingsWindow::START_WITH_WINDOWS_TICKBOX), 0);
+    EXPECT_EQ(w.controlText(SettingsWindow::LOGON_RUN_LABEL),
+              L"Windows starts another copy: C:\\Old Place\\WATCH1.exe");
+    click(w, SettingsWindow::START_WITH_WINDOWS_TICKBOX);
+    EXPECT_EQ(platform::readLogonRun(key, name),
+              L"\"" + platform::currentExecutable() + L"\" /startup");
+    EXPECT_EQ(w.tickValue(SettingsWindow::START_WITH_WINDOWS_TICKBOX), 1);
+    EXPECT_EQ(w.controlText(SettingsWindow::LOGON_RUN_LABEL), L"");
+    click(w, SettingsWindow::START_WITH_WINDOWS_TICKBOX);
+    EXPECT_EQ(platform::readLogonRun(key, name), std::nullopt);
+    EXPECT_EQ(w.tickValue(SettingsWindow::START_WITH_WINDOWS_TICKBOX), 0);
+}

@@ -58,7 +58,8 @@ Instance::Instance()
               [this](HWND, const platform::FileDialogRequest&) { return fileAnswer; },
               [](HWND, const std::wstring&) { return std::optional<std::wstring>(); },
               [this](HWND, const std::wstring& text) { told.push_back(text); },
-              {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER}} {}
+              {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER},
+              store.registry.root() + L"\\Run"} {}
 
 monitor::MainWindow& Instance::openMain() {
     main = std::make_unique<monitor::MainWindow>(context);

@@ -1,0 +1,45 @@
+#include "instance/logon_start.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "instance/restart_command.h"
+
+namespace kovalt::instance {
+
+namespace {
+std::wstring folded(std::wstring_view text) {
+    std::wstring out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    return out;
+}
+}  // namespace
+
+std::wstring logonRunName(const std::wstring& instanceName) { return L"KOV-ALT " + instanceName; }
+
+std::wstring logonRunCommand(const std::wstring& executable) {
+    return L"\"" + executable + L"\" /startup";
+}
+
+bool startsThisProgram(const std::wstring& value, const std::wstring& executable) {
+    const std::optional<std::wstring> program = programOf(value);
+    return program && folded(*program) == folded(executable);
+}
+
+bool startedAtLogon(std::wstring_view line) {
+    // The program's name: quoted up to the next quote, or up to the first blank.
+    size_t at = line.starts_with(L'"') ? line.find(L'"', 1) : line.find_first_of(L" \t");
+    if (at == std::wstring_view::npos) return false;
+    line.remove_prefix(at + 1);
+    for (;;) {
+        const size_t start = line.find_first_not_of(L" \t");
+        if (start == std::wstring_view::npos) return false;
+        line.remove_prefix(start);
+        const size_t end = std::min(line.find_first_of(L" \t"), line.size());
+        if (folded(line.substr(0, end)) == L"/startup") return true;
+        line.remove_prefix(end);
+    }
+}
+
+}  // namespace kovalt::instance
