@@ -6,7 +6,7 @@ e-mail's. Also the road the outage benchmark (outage_bench.py) uses.
     mail_bench.py [cycles = 20]
 
 Run by scripts/bench.sh with tools/harness on PYTHONPATH and the built programs in
-KOVALT_EXE, KOVALT_SLEEPER and KOVALT_DRIVER."""
+KOVALT_EXE, KOVALT_SLEEPER, KOVALT_DRIVER and KOVALT_MAILER."""
 import os
 import random
 import shutil
@@ -23,7 +23,7 @@ class Road:
     """The program in a scratch folder, its settings given through the registry and confirmed
     in its windows, watching a running copy of the sleeper, the server listening."""
 
-    def __init__(self, label: str, extra: dict = None):
+    def __init__(self, label: str, extra: dict = None, started: bool = True):
         tag = uuid.uuid4().hex[:6].upper()
         self.folder = Path(os.environ.get("KOVALT_SCRATCH", "/tmp")) / f"kovalt bench {label} {tag}"
         self.folder.mkdir(parents=True)
@@ -38,11 +38,16 @@ class Road:
         self.server = MailServer().start()
         self.program.watch(self.watched, self.folder / "mailer home", self.server.port,
                            **(extra or {}))
+        self.subject = f"KOV-ALT - {self.watched.name} - " + "{}"
+        if started:
+            self.begin()
+
+    def begin(self) -> None:
+        """Starts the sleeper and the program, and sets the program up in its windows."""
         self.process = self.wine.start_watched(self.watched)
         self.program.start()
         self.program.confirm_email_settings()
         self.program.wait_light("RUNNING")
-        self.subject = f"KOV-ALT - {self.watched.name} - " + "{}"
 
     def kill(self) -> float:
         """Kills the watched process; the moment just before."""

@@ -34,6 +34,7 @@ benchmarks=(
   "latency 20"            # stop/start cycles
   "mail 20"               # stop/start cycles through the real mailer
   "outage 90"             # seconds the SMTP server is away
+  "restart 20 600 120"    # kills, seconds of a crash loop, seconds of the strips at rest
 )
 # For the Python ones: the harness, the built programs they drive, and their scratch folder.
 export PYTHONPATH="$root/tools/harness${PYTHONPATH:+:$PYTHONPATH}" KOVALT_EXE="$root/build/windows/kovalt.exe" \
