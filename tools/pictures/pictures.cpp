@@ -79,6 +79,11 @@ void fillStore(settings::SettingsStore& store) {
     instance.save(keys::PROCESS_NAME_TEXTBOX, kWatched);
     instance.save(keys::ENABLED_TICKBOX, L"1");
     instance.save(keys::AlwaysOnTop_TICKBOX, L"1");
+    instance.save(keys::RESTART_TICKBOX, L"1");
+    instance.save(keys::RESTART_COMMAND_TEXTBOX,
+                  L"\"C:\\Wallet\\" + std::wstring(kWatched) + L"\" -datadir=D:\\chain");
+    instance.save(keys::RESTART_FOLDER_TEXTBOX, L"C:\\Wallet");
+    instance.save(keys::REMINDER_MINUTES_TEXTBOX, L"30");
     const wchar_t* own[] = {L"C:\\TALVERO-ROOT\\SendEmail",
                             L"smtp.example.org:587",
                             L"alerts",
