@@ -59,16 +59,24 @@ int wmain(int argc, wchar_t** argv) {
     ScratchFolder folder(L"kovalt bench latency");
     const std::wstring watchedName = L"kvbench-latency-" + uniqueSuffix() + L".exe";
     ScratchInstance instance(L"KVBLAT" + uniqueSuffix(), watchedName);
+    // Forty alerts in a few minutes: the cap on alerts at once would hold most of them.
+    instance.section.save(settings::keys::ALERT_LIMIT_WINDOW_SECONDS, L"1");
     const std::wstring bats = folder / L"BATS";
     test::makeFolder(bats);
     if (!copyPrograms({{sleeper(), folder / watchedName},
                        {arg.kovalt(2), folder / (instance.name + L".exe")},
                        {builtProgram(L"kovalt_bench_stamp.exe"), bats + L"\\kvbench_stamp.exe"}}))
         return 1;
-    // A script that runs the stamp program; the stamp file it appends to, <kind>.stamps.
+    // A script that runs the stamp program, then writes the mailer's word of success to its
+    // log, so that its try ends with it; the stamp file it appends to, <kind>.stamps.
+    test::makeFolder(folder / L"LOGS");
+    std::string log = "%~dp0..\\LOGS\\";
+    for (wchar_t c : instance.name) log += static_cast<char>(c);  // letters and digits only
+    log += "-SEND-EMAIL.LOG";
     auto script = [&](const std::wstring& bat, const std::string& kind) {
         test::writeFile(bats + L"\\" + bat,
-                        "@\"%~dp0kvbench_stamp.exe\" \"%~dp0" + kind + ".stamps\"\r\n");
+                        "@\"%~dp0kvbench_stamp.exe\" \"%~dp0" + kind + ".stamps\"\r\n" +
+                            "@echo Email was sent successfully>>\"" + log + "\"\r\n");
         return bats + L"\\" + std::wstring(kind.begin(), kind.end()) + L".stamps";
     };
     const std::wstring scripts = instance.name + L"-PROCESS-";
