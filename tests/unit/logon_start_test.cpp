@@ -13,7 +13,7 @@ TEST(LogonStart, TheRunValueNamesThisExecutableAndOnlyStartupCounts) {
     for (const auto& [line, atLogon] : {std::pair{L"\"C:\\W\\W.exe\" /startup", true},
                                         {L"W.exe  /STARTUP ", true},
                                         {L"W.exe /x /Startup", true},
-                                        {L"\"C:\\a /startup\\W.exe\"", false},
+                                        {L"\"C:\\a /startup b\\W.exe\"", false},
                                         {L"W.exe /startupx", false},
                                         {L"/startup", false},
                                         {L"", false}})
