@@ -44,7 +44,6 @@ TEST(CommandLine, EveryPrintableCharacterInEveryPlaceArrivesAsTypedOrIsRefused) 
 }
 
 TEST(CommandLine, ProblemsNameTheFieldAndCharacterButNeverThePassword) {
-    // Beyond ASCII only what the code pages keep goes through.
     const std::tuple<std::wstring MailFields::*, const wchar_t*, const wchar_t*> rows[] = {
         {&MailFields::password, L"hunter%2", L"The SMTP password holds \"%\""},
         {&MailFields::to, L"a@x\tb", L"The To address holds U+0009"},
@@ -56,13 +55,7 @@ TEST(CommandLine, ProblemsNameTheFieldAndCharacterButNeverThePassword) {
         EXPECT_TRUE(problem(f).starts_with(message)) << testing::PrintToString(problem(f));
         EXPECT_EQ(problem(f).find(L"hunter"), std::wstring::npos);
     }
-    MailFields f = kFields;
-    f.from = L"j\x00f6rg@x";
-    EXPECT_EQ(problem(f, kWatch1, [](wchar_t c) { return c == 0x00f6; }), L"");
-    LineContext c = kWatch1;
-    c.programFolder = L"C:\\Users\\Jos\x00e9";
-    EXPECT_TRUE(problem(kFields, c).starts_with(L"The program folder holds"));
-    f = kFields;  // a line longer than cmd.exe runs, by one character
+    MailFields f = kFields;  // a line longer than cmd.exe runs, by one character
     f.to.resize(f.to.size() + kMaxLineLength - composeLine(f, kWatch1, AlertKind::Running).size(),
                 L'a');
     EXPECT_EQ(problem(f), L"");

@@ -7,10 +7,7 @@ using namespace kovalt::settings;
 TEST(InstanceSettings, ReadsFallBackToTheKeysDefaultsAndNeverWrite) {
     MemoryStore store;
     const InstanceSettings s(store, L"WATCH1");
-    EXPECT_EQ(s.text(keys::PROCESS_NAME_TEXTBOX), L"");
     EXPECT_EQ(s.tickState(keys::kInstanceEmailFields[8]), 1) << "TLS no";
-    EXPECT_EQ(s.twips(keys::kMainPlacement.width), 2640.0f);
-    EXPECT_EQ(s.seconds(keys::ALERT_TIME_LIMIT_SECONDS), 300);
     EXPECT_EQ(store.size(), 0u);
     // Outside its window a flag is on only for the number 1; what is no number reads as the
     // default (1 for always-on-top, 0 for monitoring).
@@ -25,9 +22,7 @@ TEST(InstanceSettings, ReadsFallBackToTheKeysDefaultsAndNeverWrite) {
     }
     // In its own window a tick box is 0 or 1; hidden waits are whole seconds up to a day.
     s.save(keys::kInstanceEmailFields[8], L"2");
-    s.save(keys::kInstanceEmailFields[9], L"1.0");
     EXPECT_EQ(s.tickState(keys::kInstanceEmailFields[8]), 1);
-    EXPECT_EQ(s.tickState(keys::kInstanceEmailFields[9]), 1);
     const std::pair<const wchar_t*, long long> waits[] = {
         {L"1", 1}, {L"86400", 86400}, {L"86401", 60}, {L"0", 60}, {L"1.5", 60}, {L"x", 60}};
     for (auto [text, seconds] : waits) {
@@ -36,18 +31,13 @@ TEST(InstanceSettings, ReadsFallBackToTheKeysDefaultsAndNeverWrite) {
     }
 }
 
-TEST(InstanceSettings, SectionsAndApplicationsKeepTheirValuesApart) {
+TEST(InstanceSettings, SectionsKeepTheirValuesApartAndTextReadsBackAsStored) {
     MemoryStore store;
     const InstanceSettings a(store, L"WATCH1"), b(store, L"WATCH2");
     a.save(keys::kInstanceEmailFields[0], L"C:\\mailer");
     a.save(keys::kSharedEmailFields[0], L"D:\\shared");
     EXPECT_EQ(b.text(keys::kInstanceEmailFields[0]), L"");
     EXPECT_EQ(b.text(keys::kSharedEmailFields[0]), L"D:\\shared");
-    EXPECT_EQ(store.read(L"KOVALT", L"KOV-ALT-SHARED-EMAIL-SETTINGS", L"SE_HOME_TEXTBOX").text,
-              L"D:\\shared");
-    a.saveTwips(keys::kOutputCommandsPlacement.left, 300);
-    EXPECT_EQ(store.read(L"KOV-ALT", L"WATCH1", L"SINGLE_OUTPUT_COMMANDS_WINDOW-Left").text,
-              L"300");
     a.save(keys::PROCESS_NAME_TEXTBOX, L" my app's.exe ");
     EXPECT_EQ(a.text(keys::PROCESS_NAME_TEXTBOX), L" my app's.exe ") << "free text unchanged";
     a.save(keys::PROCESS_NAME_TEXTBOX, std::wstring(8191, L'a'));

@@ -27,20 +27,3 @@ TEST(CommandStart, WhatCannotStartIsReportedWithTheSystemsCode) {
                                      {percent / L"s.bat", ERROR_INVALID_NAME}})
         EXPECT_EQ(platform::startBatchHidden(path, script).code, code) << test::narrow(path);
 }
-
-TEST(CommandStart, EndingAScriptEndsTheMailerItStarted) {
-    // A mailer that never ends: the sleeper under the mailer's name, called as a script does.
-    test::ScratchFolder root;
-    const std::wstring mailer = L"SendEmail-" + test::uniqueSuffix() + L".exe";
-    ::CopyFileW(test::helperProgram(L"kovalt_test_sleeper.exe").c_str(), (root / mailer).c_str(),
-                0);
-    test::writeFile(root / L"s.bat",
-                    "call \"" + test::narrow(root / mailer) + "\"\r\nexit /b 3\r\n");
-    platform::StartedScript script;
-    ASSERT_TRUE(platform::startBatchHidden(root / L"s.bat", script).ok());
-    ASSERT_TRUE(test::waitForCount(mailer, 1));
-    script.end();
-    EXPECT_TRUE(test::waitForCount(mailer, 0)) << "no mailer left behind";
-    EXPECT_TRUE(test::waitUntil([&] { return script.exitCode().has_value(); }));
-    EXPECT_NE(script.exitCode(), 3ul) << "ended, not finished";
-}

@@ -12,7 +12,9 @@ TEST(ProcessQuery, CountsEveryCopyOfTheNameAsWindowsComparesIt) {
     const std::wstring name = L"bob's watched " + test::uniqueSuffix() + L".exe";
     ::CopyFileW(test::helperProgram(L"kovalt_test_sleeper.exe").c_str(), (folder / name).c_str(),
                 FALSE);
-    test::writeFile(folder / L"s.bat", "\"" + test::narrow(folder / name) + "\" 60\r\n");
+    // Called as a script calls the mailer; were it left to finish, the script would end with 3.
+    test::writeFile(folder / L"s.bat",
+                    "call \"" + test::narrow(folder / name) + "\" 60\r\nexit /b 3\r\n");
     platform::StartedScript first, second;
     for (auto* copy : {&first, &second})
         ASSERT_TRUE(platform::startBatchHidden(folder / L"s.bat", *copy).ok());
@@ -26,9 +28,11 @@ TEST(ProcessQuery, CountsEveryCopyOfTheNameAsWindowsComparesIt) {
     // The watchdog never counts itself, though it may be named like what it watches.
     EXPECT_EQ(platform::checkProcessRunning(L"kovalt_win_tests.exe").outcome,
               platform::ProbeOutcome::NotFound);
-    first.end();
+    first.end();  // and what it started with it
     ASSERT_TRUE(test::waitForCount(name, 1));
     EXPECT_EQ(platform::checkProcessRunning(name).outcome, platform::ProbeOutcome::Found);
+    EXPECT_TRUE(test::waitUntil([&] { return first.exitCode().has_value(); }));
+    EXPECT_NE(first.exitCode(), 3ul) << "ended, not finished";
     second.end();
 }
 
