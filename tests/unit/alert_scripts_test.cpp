@@ -10,6 +10,7 @@ const MailFields kFields{L"C:\\SendEmail", L"127.0.0.1:25", L"u",   L"p\x00e9",
                          L"f@x",           L"t@x",          L"c@x", L"b@x"};
 const LineContext kContext{L"wallet.exe", L"no", L"C:\\Watch", L"WATCH1"};
 const CodePageCheck kHoldsLatin1 = [](wchar_t c) { return c <= 0xff; };
+const CodePageCheck kAsciiOnly = [](wchar_t) { return false; };
 const ScriptEncoder kLatin1 = [](const std::wstring& text) -> std::optional<std::string> {
     return std::string(text.begin(), text.end());
 };
@@ -35,11 +36,10 @@ TEST(AlertScripts, EachScriptHoldsItsLineInTheCodePageThenCrLf) {
 }
 
 TEST(AlertScripts, NothingIsWrittenForFieldsThatCannotBeCarried) {
-    const CodePageCheck asciiOnly = [](wchar_t) { return false; };
     const ScriptEncoder refusing = [](const std::wstring&) { return std::nullopt; };
     // The check refuses the password's letter; or check and encoder disagree: never an empty
     // script.
-    for (const auto& [holds, encode] : {std::pair{asciiOnly, kLatin1}, {kHoldsLatin1, refusing}}) {
+    for (const auto& [holds, encode] : {std::pair{kAsciiOnly, kLatin1}, {kHoldsLatin1, refusing}}) {
         const AlertScripts s = prepareAlertScripts(kFields, kContext, holds, encode);
         ASSERT_TRUE(s.problem);
         EXPECT_TRUE(s.files[0].path.empty() && s.files[1].bytes.empty());
@@ -103,7 +103,6 @@ TEST(AlertScripts, AFailedWriteNamesWhatTheUserCanChange) {
 }
 
 TEST(AlertScripts, PathsTheCodePageCannotCarryGoByTheirShortFormsWhenThoseCarry) {
-    const CodePageCheck asciiOnly = [](wchar_t) { return false; };
     MailFields fields = kFields;
     fields.password = L"p";
     fields.home = L"C:\\M\x00e4il";
@@ -115,7 +114,7 @@ TEST(AlertScripts, PathsTheCodePageCannotCarryGoByTheirShortFormsWhenThoseCarry)
             return std::optional(file ? log : home);
         };
     };
-    const AlertScripts s = prepareAlertScripts(fields, context, asciiOnly, kLatin1,
+    const AlertScripts s = prepareAlertScripts(fields, context, kAsciiOnly, kLatin1,
                                                shortForms(L"C:\\MIL~1", L"C:\\WTCH~1\\L\\W~1.LOG"));
     ASSERT_FALSE(s.problem);
     EXPECT_NE(s.runningLine.find(L"call \"C:\\MIL~1\\SendEmail.exe\""), std::wstring::npos);
@@ -124,10 +123,10 @@ TEST(AlertScripts, PathsTheCodePageCannotCarryGoByTheirShortFormsWhenThoseCarry)
                          {L"C:\\M\x00e4il", false},
                          {L"C:\\W\x00e4tch\\LOGS\\WATCH1-SEND-EMAIL.LOG", true}}));
     // No short form, or one that still holds the letter: refused, naming where it is.
-    EXPECT_TRUE(prepareAlertScripts(fields, context, asciiOnly, kLatin1)
+    EXPECT_TRUE(prepareAlertScripts(fields, context, kAsciiOnly, kLatin1)
                     .problem->message.starts_with(L"The mailer home folder holds"));
     fields.home = L"C:\\Mail";
-    EXPECT_TRUE(prepareAlertScripts(fields, context, asciiOnly, kLatin1,
+    EXPECT_TRUE(prepareAlertScripts(fields, context, kAsciiOnly, kLatin1,
                                     shortForms(L"", L"C:\\W\x00e4tch\\LOGS\\W~1.LOG"))
                     .problem->message.starts_with(L"The program folder holds"));
     asked.clear();

@@ -11,17 +11,16 @@ using namespace kovalt::email;
 extern "C" int fuzzTlsGroup(const uint8_t* data, size_t size);
 
 TEST(TlsGroup, EveryClickLeadsWhereTheUserExpects) {
-    TlsGroup g;
-    EXPECT_EQ(std::pair(g.state(), g.word()), std::pair(TlsState::NoChosen, std::wstring(L"no")));
     using enum TlsState;
-    const std::tuple<TlsBox, TlsState, const wchar_t*> clicks[] = {
-        {TlsBox::No, NoneChosen, L"no"},     {TlsBox::No, NoChosen, L"no"},
-        {TlsBox::No, NoneChosen, L"no"},     {TlsBox::Yes, YesChosen, L"yes"},
-        {TlsBox::Yes, NoChosen, L"no"},      {TlsBox::No, NoneChosen, L"no"},
-        {TlsBox::Auto, AutoChosen, L"auto"}, {TlsBox::Auto, NoChosen, L"no"}};
-    for (auto [box, after, word] : clicks) {
+    TlsGroup g;
+    EXPECT_EQ(g.state(), NoChosen);
+    const std::pair<TlsBox, TlsState> clicks[] = {
+        {TlsBox::No, NoneChosen},   {TlsBox::No, NoChosen},  {TlsBox::No, NoneChosen},
+        {TlsBox::Yes, YesChosen},   {TlsBox::Yes, NoChosen}, {TlsBox::No, NoneChosen},
+        {TlsBox::Auto, AutoChosen}, {TlsBox::Auto, NoChosen}};
+    for (auto [box, after] : clicks) {
         g.click(box);
-        EXPECT_EQ(std::pair(g.state(), g.word()), std::pair(after, std::wstring(word)));
+        EXPECT_EQ(g.state(), after);  // the replay below checks each state's word
     }
 }
 
