@@ -1,20 +1,10 @@
 #include "instance/logon_start.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include "instance/restart_command.h"
 
 namespace kovalt::instance {
-
-namespace {
-std::wstring folded(std::wstring_view text) {
-    std::wstring out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-    return out;
-}
-}  // namespace
 
 std::wstring logonRunName(const std::wstring& instanceName) { return L"KOV-ALT " + instanceName; }
 
@@ -24,7 +14,7 @@ std::wstring logonRunCommand(const std::wstring& executable) {
 
 bool startsThisProgram(const std::wstring& value, const std::wstring& executable) {
     const std::optional<std::wstring> program = programOf(value);
-    return program && folded(*program) == folded(executable);
+    return program && sameIgnoringCase(*program, executable);
 }
 
 bool startedAtLogon(std::wstring_view line) {
@@ -37,7 +27,7 @@ bool startedAtLogon(std::wstring_view line) {
         if (start == std::wstring_view::npos) return false;
         line.remove_prefix(start);
         const size_t end = std::min(line.find_first_of(L" \t"), line.size());
-        if (folded(line.substr(0, end)) == L"/startup") return true;
+        if (sameIgnoringCase(std::wstring(line.substr(0, end)), L"/startup")) return true;
         line.remove_prefix(end);
     }
 }

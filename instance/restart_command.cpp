@@ -14,6 +14,10 @@ std::wstring folded(std::wstring text) {
 }
 }  // namespace
 
+bool sameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return folded(a) == folded(b);
+}
+
 std::optional<std::wstring> programOf(const std::wstring& commandLine) {
     const auto start = std::find_if_not(commandLine.begin(), commandLine.end(), blank);
     if (start == commandLine.end()) return std::nullopt;
@@ -38,7 +42,7 @@ std::optional<std::wstring> restartProblem(
     // Windows adds ".exe" to a program named without an ending.
     const bool ending = file.find(L'.') != std::wstring::npos;
     if (!ending) file += L".exe";
-    if (folded(file) != folded(watchedName)) {
+    if (!sameIgnoringCase(file, watchedName)) {
         std::wstring problem = L"The restart command starts " + file + L", not the watched " +
                                watchedName + L", so it could not bring it back.";
         // "C:\Program Files\..." unquoted starts "C:\Program".

@@ -13,6 +13,9 @@ namespace kovalt::instance {
 // open.
 std::optional<std::wstring> programOf(const std::wstring& commandLine);
 
+// Whether two names are the same in any case, as Windows compares file names.
+bool sameIgnoringCase(const std::wstring& a, const std::wstring& b);
+
 // Why `command`, started in `folder`, cannot bring back `watchedName`, in words for the user;
 // nothing when it can.
 std::optional<std::wstring> restartProblem(

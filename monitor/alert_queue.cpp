@@ -5,13 +5,19 @@
 namespace kovalt::monitor {
 
 namespace {
+const wchar_t* kindWord(AlertKind kind) {
+    return kind == AlertKind::Running   ? L"RUNNING"
+           : kind == AlertKind::Stopped ? L"STOPPED"
+                                        : L"NONE";
+}
+std::optional<AlertKind> kindOf(std::wstring_view word) {
+    for (AlertKind k : {AlertKind::None, AlertKind::Running, AlertKind::Stopped})
+        if (word == kindWord(k)) return k;
+    return std::nullopt;
+}
 // A clean exit with nothing in the log is believed after this long: a mailer that logs has
 // written its verdict by then.
 constexpr Seconds kQuietGrace = 10;
-
-std::wstring kindText(AlertKind kind) {
-    return kind == AlertKind::Running ? L"RUNNING" : L"STOPPED";
-}
 
 // The later tries wait 1, 2, 4, 8, then 15 times the first wait.
 Seconds retryDelay(const AlertTiming& timing, int failures) {
@@ -38,19 +44,6 @@ std::optional<MailerVerdict> verdictIn(std::string_view addedLog) {
     }
     return verdict;
 }
-
-namespace {
-const wchar_t* kindWord(AlertKind kind) {
-    return kind == AlertKind::Running   ? L"RUNNING"
-           : kind == AlertKind::Stopped ? L"STOPPED"
-                                        : L"NONE";
-}
-std::optional<AlertKind> kindOf(std::wstring_view word) {
-    for (AlertKind k : {AlertKind::None, AlertKind::Running, AlertKind::Stopped})
-        if (word == kindWord(k)) return k;
-    return std::nullopt;
-}
-}  // namespace
 
 std::wstring keptText(const Owed& owed) {
     if (owed == Owed{}) return {};  // nothing to keep
@@ -310,7 +303,7 @@ std::wstring AlertQueue::tooltipLine(const std::function<std::wstring(Seconds)>&
     if (!held.empty()) held = L"\r\n" + held;
     if (a->fromBefore) held = L"; owed from before the restart" + held;
     const std::wstring kind = a->reminder ? L"reminder " + std::to_wstring(a->reminder) + L" "
-                                          : kindText(a->kind) + L" alert ";
+                                          : std::wstring(kindWord(a->kind)) + L" alert ";
     if (a->state == State::Sent) {
         std::wstring line = kind + L"sent " + (a->reminder ? L"at " : L"") + clock(a->finished);
         if (a->toldOf > 0)

@@ -2,28 +2,16 @@
 
 #include <windows.h>
 
+#include "platform/registry_store.h"
 #include "platform/win_handles.h"
 
 namespace kovalt::platform {
 
 std::optional<std::wstring> readLogonRun(const std::wstring& key, const std::wstring& name,
                                          Result* error) {
-    UniqueKey hkey;
-    LSTATUS status =
-        ::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, hkey.put());
-    DWORD type = 0, bytes = 0;
-    if (status == ERROR_SUCCESS)
-        status = ::RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type, nullptr, &bytes);
-    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (status == ERROR_SUCCESS)
-        status = ::RegQueryValueExW(hkey.get(), name.c_str(), nullptr, &type,
-                                    reinterpret_cast<BYTE*>(text.data()), &size);
-    if (error) *error = {status == ERROR_FILE_NOT_FOUND ? 0ul : static_cast<unsigned long>(status)};
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-    text.resize(size / sizeof(wchar_t));
-    if (auto nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
-    return text;
+    settings::ReadResult read = readRegistryText(key, name);
+    if (error) *error = read.error;
+    return std::move(read.text);
 }
 
 Result writeLogonRun(const std::wstring& key, const std::wstring& name, const std::wstring& text) {

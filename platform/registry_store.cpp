@@ -26,11 +26,14 @@ settings::ReadResult absentOr(LSTATUS status) {
 
 settings::ReadResult RegistryStore::read(std::wstring_view application, std::wstring_view section,
                                          std::wstring_view key) {
+    return readRegistryText(keyPath(application, section), std::wstring(key));
+}
+
+settings::ReadResult readRegistryText(const std::wstring& keyPath, const std::wstring& name) {
     UniqueKey hkey;
-    LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, keyPath(application, section).c_str(), 0,
-                                     KEY_QUERY_VALUE, hkey.put());
+    LSTATUS status =
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_QUERY_VALUE, hkey.put());
     if (status != ERROR_SUCCESS) return absentOr(status);
-    const std::wstring name(key);
     std::wstring value;
     // The value may change size between the two calls; ask again until it fits.
     for (int attempt = 0; attempt < 4; ++attempt) {

@@ -28,4 +28,8 @@ private:
     std::wstring root_;
 };
 
+// The text value `name` of HKEY_CURRENT_USER\<keyPath>: nothing when absent or not text, with
+// no error for an absent key or value.
+settings::ReadResult readRegistryText(const std::wstring& keyPath, const std::wstring& name);
+
 }  // namespace kovalt::platform
