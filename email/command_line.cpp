@@ -45,10 +45,7 @@ std::wstring describe(wchar_t c) {
 }  // namespace
 
 std::wstring subjectFor(const std::wstring& processName, monitor::AlertKind kind) {
-    return L"KOV-ALT - " + processName +
-           (kind == monitor::AlertKind::Running ? L" - RUNNING"
-            : kind == monitor::AlertKind::Test  ? L" - TEST"
-                                                : L" - STOPPED");
+    return L"KOV-ALT - " + processName + L" - " + monitor::kindWord(kind);
 }
 
 std::wstring composeLine(const MailFields& f, const LineContext& c, monitor::AlertKind kind) {

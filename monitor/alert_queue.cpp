@@ -5,20 +5,6 @@
 namespace kovalt::monitor {
 
 namespace {
-const wchar_t* kindWord(AlertKind kind) {
-    return kind == AlertKind::Running   ? L"RUNNING"
-           : kind == AlertKind::Stopped ? L"STOPPED"
-                                        : L"NONE";
-}
-std::optional<AlertKind> kindOf(std::wstring_view word) {
-    for (AlertKind k : {AlertKind::None, AlertKind::Running, AlertKind::Stopped})
-        if (word == kindWord(k)) return k;
-    return std::nullopt;
-}
-// A clean exit with nothing in the log is believed after this long: a mailer that logs has
-// written its verdict by then.
-constexpr Seconds kQuietGrace = 10;
-
 // The later tries wait 1, 2, 4, 8, then 15 times the first wait.
 Seconds retryDelay(const AlertTiming& timing, int failures) {
     constexpr Seconds factors[] = {1, 2, 4, 8, 15};
@@ -26,70 +12,55 @@ Seconds retryDelay(const AlertTiming& timing, int failures) {
 }
 }  // namespace
 
-std::optional<MailerVerdict> verdictIn(std::string_view addedLog) {
-    std::optional<MailerVerdict> verdict;
-    for (size_t start = 0; start < addedLog.size();) {
-        size_t end = addedLog.find('\n', start);
-        if (end == std::string_view::npos) end = addedLog.size();
-        std::string_view line = addedLog.substr(start, end - start);
-        start = end + 1;
-        if (line.find("Email was sent successfully") != std::string_view::npos)
-            return MailerVerdict{true, {}};
-        const size_t error = line.find("ERROR =>");
-        if (error == std::string_view::npos || verdict) continue;
-        line.remove_prefix(error);
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
-        // The log is in the system's code page; its letters beyond ASCII are only shown.
-        verdict = MailerVerdict{false, std::wstring(line.begin(), line.end())};
-    }
-    return verdict;
-}
-
-std::wstring keptText(const Owed& owed) {
-    if (owed == Owed{}) return {};  // nothing to keep
-    return std::wstring(kindWord(owed.kind)) + L" " + std::to_wstring(owed.reminder) + L" " +
-           kindWord(owed.lastSent);
-}
-
-std::optional<Owed> readKept(std::wstring_view text) {
-    if (text.empty()) return Owed{};
-    // Three words: the owed kind, which reminder it is (0 to 9999), the last sent kind.
-    std::wstring_view words[3];
-    for (std::wstring_view& word : words) {
-        const size_t end = text.find(L' ');
-        word = text.substr(0, end);
-        text = end == std::wstring_view::npos ? std::wstring_view() : text.substr(end + 1);
-    }
-    const std::optional<AlertKind> kind = kindOf(words[0]), lastSent = kindOf(words[2]);
-    const std::wstring_view n = words[1];
-    if (!kind || !lastSent || !text.empty() || n.empty() || n.size() > 4 ||
-        n.find_first_not_of(L"0123456789") != std::wstring_view::npos)
-        return std::nullopt;
-    int reminder = 0;
-    for (wchar_t digit : n) reminder = reminder * 10 + (digit - L'0');
-    if (*kind == AlertKind::None && reminder != 0) return std::nullopt;
-    return Owed{*kind, reminder, *lastSent};
-}
-
-Owed AlertQueue::owed() const {
-    Owed owed{AlertKind::None, 0, lastSent_};
+Owed AlertQueue::owed(Seconds now) const {
+    Owed owed{AlertKind::None, 0, lastSent_, std::nullopt, {}};
+    // The try on its way comes first in the order of changes, then the one that goes next.
     for (const Alert& a : alerts_)
-        if (!a.test && (a.unsent() || a.state == State::Running)) {
+        if (!a.test && a.era == era_ && (a.unsent() || a.state == State::Running) &&
+            a.stableAt <= now) {
             owed.kind = a.kind;
             owed.reminder = a.reminder;
+            break;
         }
     return owed;
 }
 
-AlertQueue::Next AlertQueue::restore(const Owed& owed, Seconds now) {
+AlertQueue::Next AlertQueue::restore(const Owed& owed, Seconds now,
+                                     std::optional<Seconds> onItsWaySince) {
     lastSent_ = owed.lastSent;
     if (owed.kind == AlertKind::None) return std::nullopt;
     state_ = owed.kind;
     Alert alert{++lastId_, owed.kind, now};
     alert.reminder = reminders_ = owed.reminder;
     alert.fromBefore = true;
+    alert.era = era_;
+    if (onItsWaySince) {
+        alert.state = State::Running;
+        alert.started = *onItsWaySince;
+    }
     alerts_.push_back(alert);
     return startNext(now);
+}
+
+bool AlertQueue::dropOwed(const std::wstring& why, bool afresh) {
+    const Alert* dropped = nullptr;
+    for (Alert& a : alerts_) {
+        if (a.test) continue;
+        if (a.state == State::Running) a.noRetry = true;
+        if (!a.unsent()) continue;
+        a.state = State::Dropped;
+        if (!a.reminder || !dropped) dropped = &a;
+    }
+    if (afresh) {
+        ++era_;
+        lastSent_ = AlertKind::None;
+    }
+    if (dropped)
+        dropNote_ =
+            (dropped->reminder ? std::wstring(L"a reminder")
+                               : L"the " + std::wstring(kindWord(dropped->kind)) + L" alert") +
+            L" not yet sent was dropped: " + why;
+    return dropped != nullptr;
 }
 
 AlertQueue::Alert* AlertQueue::find(int id) {
@@ -108,13 +79,42 @@ const AlertQueue::Alert* AlertQueue::last() const {
     return nullptr;
 }
 
-AlertQueue::Alert* AlertQueue::last() {
-    return const_cast<Alert*>(static_cast<const AlertQueue*>(this)->last());
-}
-
 bool AlertQueue::capped(Seconds now) {
     std::erase_if(tries_, [&](Seconds t) { return now - t >= timing_.capWindow; });
     return tries_.size() >= static_cast<size_t>(timing_.capTries);
+}
+
+std::vector<AlertQueue::Alert*> AlertQueue::burst() {
+    std::vector<Alert*> changes;
+    for (Alert& a : alerts_)
+        if (a.unsent() && !a.test) changes.push_back(&a);
+    return changes;
+}
+
+void AlertQueue::collapse(Seconds now) {
+    std::vector<Alert*> changes = burst();
+    if (changes.empty() || (changes.size() == 1 && !changes[0]->waited)) return;
+    Alert* newest = changes.back();
+    Alert *first = nullptr, *then = nullptr;
+    if (capped(now) || held_ > 0) {
+        // Held by the cap: only the state true at its end is told.
+        if (newest->kind != lastSent_) first = newest;
+    } else {
+        for (Alert* a : changes)
+            if (a->kind != lastSent_ || a->era != era_ || a->reminder) {
+                first = a;
+                break;
+            }
+        // A repeat of its kind stands for it, the newest sooner than one waiting to try again.
+        if (first && newest->kind == first->kind && newest->era == first->era) first = newest;
+        if (first && newest != first) then = newest;
+    }
+    Alert* credited = then ? then : first;
+    for (Alert* a : changes) {
+        if (a == first || a == then) continue;
+        a->state = State::Dropped;
+        if (credited && !a->reminder) credited->standsFor += 1 + a->standsFor;
+    }
 }
 
 AlertQueue::Next AlertQueue::startNext(Seconds now) {
@@ -122,26 +122,24 @@ AlertQueue::Next AlertQueue::startNext(Seconds now) {
     const auto start = [&](Alert& a) {
         a.state = State::Running;
         a.started = now;
-        a.exited = -1;
         return Start{a.id, a.kind, a.test};
     };
     // The user waits for a test at the window: it goes first.
     for (Alert& a : alerts_)
         if (a.test && a.state == State::Queued) return start(a);
-    for (Alert& a : alerts_) {
-        if (a.state != State::Queued) continue;
-        // The changes it came in place of cancel out: the last e-mail already tells the truth.
-        if (a.replaced && a.kind == lastSent_) {
-            a.state = State::Dropped;
-            ++dropped_;
-            continue;
-        }
-        if (capped(now)) return std::nullopt;
-        tries_.push_back(now);
-        held_ = 0;
-        return start(a);
-    }
-    return std::nullopt;
+    collapse(now);
+    const std::vector<Alert*> changes = burst();
+    // The first in order goes once it may; the others wait behind it.
+    if (changes.empty()) return std::nullopt;
+    Alert& next = *changes.front();
+    if (next.state != State::Queued || next.stableAt > now) return std::nullopt;
+    // The cap never holds for long a state the last e-mail does not tell.
+    if (capped(now) && (next.kind == lastSent_ || now - next.changed < timing_.capHoldsAtMost ||
+                        now - tries_.back() < timing_.capHoldsAtMost))
+        return std::nullopt;
+    tries_.push_back(now);
+    held_ = 0;
+    return start(next);
 }
 
 void AlertQueue::prune() {
@@ -154,19 +152,22 @@ void AlertQueue::prune() {
     });
 }
 
-AlertQueue::Next AlertQueue::due(AlertKind kind, Seconds now) {
+AlertQueue::Next AlertQueue::due(AlertKind kind, Seconds now, Seconds stableAt) {
     prune();
     state_ = kind;
     reminders_ = 0;
+    dropNote_.clear();
     if (capped(now)) ++held_;
     Alert change{++lastId_, kind, now};
+    change.stableAt = stableAt;
+    change.era = era_;
+    change.waited = std::any_of(alerts_.begin(), alerts_.end(), [](const Alert& a) {
+        return !a.test && (a.unsent() || a.state == State::Running);
+    });
     for (Alert& a : alerts_)
-        if (a.unsent() && !a.test) {
-            a.state = State::Dropped;
-            if (a.reminder) continue;  // a reminder tells of no change
-            ++dropped_;
-            change.replaced = true;
-        }
+        // A reminder tells of no change; a start not yet proved stable was never one for the
+        // user.
+        if (a.unsent() && !a.test && (a.reminder || a.stableAt > now)) a.state = State::Dropped;
     alerts_.push_back(change);
     return startNext(now);
 }
@@ -191,37 +192,34 @@ AlertQueue::Next AlertQueue::observe(int id, const Observation& seen, Seconds no
     end = false;
     Alert* a = find(id);
     if (!a || a->state != State::Running) return std::nullopt;
-    const std::optional<MailerVerdict> verdict = verdictIn(seen.addedLog);
-    const std::wstring timedOut =
-        L"the mailer did not finish within " + std::to_wstring(timing_.timeLimit) + L" s";
-    if (!seen.ended) {
+    if (!seen.ended || !seen.caughtUp) {
         // Its words count once it has ended, so that the next try never runs beside it.
         if (now - a->started < timing_.timeLimit) return std::nullopt;
-        end = true;
-        if (verdict && verdict->sent)
+        end = !seen.ended;
+        if (seen.verdict && seen.verdict->sent)
             succeed(*a, now);
         else
-            fail(*a, timedOut, now);
-        return startNext(now);
-    }
-    if (a->exited < 0) a->exited = now;
-    if (verdict) {
-        if (verdict->sent)
+            fail(*a,
+                 L"the mailer did not finish within " + std::to_wstring(timing_.timeLimit) + L" s",
+                 now);
+    } else if (seen.verdict) {
+        if (seen.verdict->sent)
             succeed(*a, now);
         else
-            fail(*a, verdict->line, now);
+            fail(*a, seen.verdict->line, now);
     } else if (seen.exitCode != 0) {
         fail(*a, L"the mailer ended with status " + std::to_wstring(seen.exitCode), now);
-    } else if (seen.addedLog.empty() && now - a->exited >= kQuietGrace) {
+    } else if (seen.grew) {
+        fail(*a, L"the mailer ended without writing that the e-mail was sent", now);
+    } else {
         succeed(*a, now);  // a clean exit and a mailer that keeps no log
-    } else if (now - a->started >= timing_.timeLimit) {
-        fail(*a, timedOut, now);
     }
     return startNext(now);
 }
 
 AlertQueue::Next AlertQueue::tick(Seconds now, bool seeing) {
     for (Alert& a : alerts_) {
+        if (a.stableAt <= now) a.stableAt = 0;  // proved stable: an alert as any other
         if (a.state != State::Waiting || a.nextTry > now) continue;
         a.state = now - a.changed >= timing_.giveUpAfter ? State::GivenUp : State::Queued;
     }
@@ -230,6 +228,7 @@ AlertQueue::Next AlertQueue::tick(Seconds now, bool seeing) {
         prune();
         Alert reminder{++lastId_, AlertKind::Stopped, now};
         reminder.reminder = ++reminders_;
+        reminder.era = era_;
         alerts_.push_back(reminder);
     }
     return startNext(now);
@@ -243,14 +242,14 @@ void AlertQueue::fail(Alert& alert, const std::wstring& why, Seconds now) {
     }
     alert.error = why;
     alert.lastTry = now;
-    alert.nextTry = now + retryDelay(timing_, ++alert.failures);
-    alert.state = State::Waiting;
-    // A newer change waits behind it and tells of it.
-    if (std::any_of(alerts_.begin(), alerts_.end(),
-                    [&](const Alert& a) { return a.id > alert.id && a.unsent() && !a.test; })) {
+    ++alert.failures;
+    // Nobody is owed it any more: monitoring is off, or another program is watched.
+    if (alert.noRetry || alert.era != era_) {
         alert.state = State::Dropped;
-        if (!alert.reminder) ++dropped_;
+        return;
     }
+    alert.nextTry = now + retryDelay(timing_, alert.failures);
+    alert.state = State::Waiting;
 }
 
 void AlertQueue::succeed(Alert& alert, Seconds now) {
@@ -260,10 +259,9 @@ void AlertQueue::succeed(Alert& alert, Seconds now) {
         testOutcome_ = TestOutcome{true, {}, now};
         return;
     }
+    if (alert.era != era_) return;  // about a program no longer watched
     lastSentAt_ = now;
-    alert.toldOf = dropped_;
     lastSent_ = alert.kind;
-    dropped_ = 0;
 }
 
 std::optional<int> AlertQueue::running() const {
@@ -290,28 +288,33 @@ bool AlertQueue::notSent() const {
 
 std::wstring AlertQueue::tooltipLine(const std::function<std::wstring(Seconds)>& clock,
                                      const std::wstring& logPath) const {
-    std::wstring held;
-    if (held_ > 0 && this->held()) {
+    std::wstring more;
+    if (held_ > 0 && held()) {
         const Seconds w = timing_.capWindow;
-        held = std::to_wstring(held_) + L" change(s) held after " +
+        more = L"\r\n" + std::to_wstring(held_) + L" change(s) held after " +
                std::to_wstring(timing_.capTries) + L" alerts in " +
                (w % 60 ? std::to_wstring(w) + L" s" : std::to_wstring(w / 60) + L" minutes") +
                L"; the state then is mailed " + clock(tries_[tries_.size() - timing_.capTries] + w);
     }
+    for (const Alert& a : alerts_)
+        if (a.unsent() && a.stableAt > 0)
+            more += L"\r\nRUNNING alert " + clock(a.stableAt) +
+                    L", once the restarted program has run " +
+                    std::to_wstring(a.stableAt - a.changed) + L" s";
+    if (!dropNote_.empty()) more += L"\r\n" + dropNote_;
     const Alert* a = last();
-    if (!a) return held;
-    if (!held.empty()) held = L"\r\n" + held;
-    if (a->fromBefore) held = L"; owed from before the restart" + held;
+    if (!a) return more.empty() ? more : more.substr(2);
+    if (a->fromBefore) more = L"; owed from before the restart" + more;
     const std::wstring kind = a->reminder ? L"reminder " + std::to_wstring(a->reminder) + L" "
                                           : std::wstring(kindWord(a->kind)) + L" alert ";
     if (a->state == State::Sent) {
         std::wstring line = kind + L"sent " + (a->reminder ? L"at " : L"") + clock(a->finished);
-        if (a->toldOf > 0)
-            line += L"; " + std::to_wstring(a->toldOf) +
+        if (a->standsFor > 0)
+            line += L"; " + std::to_wstring(a->standsFor) +
                     L" earlier change(s) not mailed: this alert tells of them";
-        return line + held;
+        return line + more;
     }
-    if (a->failures == 0) return kind + L"being sent since " + clock(a->started) + held;
+    if (a->failures == 0) return kind + L"being sent since " + clock(a->started) + more;
     std::wstring line = kind + L"NOT SENT " + clock(a->lastTry) + L": " + a->error + L"; ";
     if (a->state == State::GivenUp)
         line += L"given up after " + std::to_wstring(timing_.giveUpAfter / 3600) + L" hours";
@@ -319,7 +322,7 @@ std::wstring AlertQueue::tooltipLine(const std::function<std::wstring(Seconds)>&
         line += L"next try " + clock(a->nextTry);
     else
         line += L"trying again now";
-    return line + L" (log: " + logPath + L")" + held;
+    return line + L" (log: " + logPath + L")" + more;
 }
 
 }  // namespace kovalt::monitor

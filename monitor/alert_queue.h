@@ -4,24 +4,28 @@
 // The window starts and ends the scripts and reports what it sees; this class decides.
 //
 // One try runs at a time, so the lines a try finds added to the log are its own, and no two
-// mailers of the instance ever run at once. A change that comes while a try runs waits behind
-// it; of several such changes only the newest is sent, since it tells of the others, and it is
-// dropped too when the changes before it cancel out and it would only repeat the last e-mail.
+// mailers of the instance ever run at once. Changes that come while a try runs (or while an
+// alert waits for its next try) wait behind it, and are told as a burst: repeats of what the
+// last e-mail told are dropped, never a state. When the burst holds the opposite of what the
+// last e-mail told, that opposite goes first, then the newest state if it differs: at most two
+// e-mails for any burst, each state told in order.
 //
 // Optionally, while the process stays stopped, the stopped alert is sent again as a reminder.
 // However the changes come, no more than a set number of tries start within a set time: a
-// change after that waits until the time is over, and only the state true then is mailed. A
-// test e-mail takes the same road, once, and changes nothing of the alerts.
+// change after that waits until the time is over, and only the state true then is mailed;
+// but a state that has lasted a minute and that the last e-mail does not tell goes all the
+// same. A test e-mail takes the same road, once, and changes nothing of the alerts.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "monitor/run_monitor.h"
+#include "monitor/alert_kind.h"
+#include "monitor/mailer_log.h"
+#include "monitor/owed_record.h"
 
 namespace kovalt::monitor {
 
@@ -33,28 +37,9 @@ struct AlertTiming {
     Seconds giveUpAfter = 24 * 60 * 60;
     Seconds remindEvery = 0;  // while stopped, after the last stopped alert sent; 0: never
     int capTries = 10;        // at most this many tries (retries and reminders too) ...
-    Seconds capWindow = 600;  // ... within this long
+    Seconds capWindow = 600;  // ... within this long, but for a state that lasted this long:
+    Seconds capHoldsAtMost = 60;
 };
-
-// What the lines the mailer added to its log say about one try, when they say it.
-struct MailerVerdict {
-    bool sent;
-    std::wstring line;  // the mailer's own words
-};
-std::optional<MailerVerdict> verdictIn(std::string_view addedLog);
-
-// What is owed when the strip closes: the alert not yet sent (kind None when there is none)
-// and what the last e-mail told. Kept in the store as text as it changes, and read back at the
-// next start; nothing owed and nothing told is the empty text, and text that is not such a
-// record reads as nothing.
-struct Owed {
-    AlertKind kind = AlertKind::None;
-    int reminder = 0;
-    AlertKind lastSent = AlertKind::None;
-    bool operator==(const Owed&) const = default;
-};
-std::wstring keptText(const Owed& owed);
-std::optional<Owed> readKept(std::wstring_view text);
 
 class AlertQueue {
 public:
@@ -77,28 +62,39 @@ public:
     struct Observation {
         bool ended = false;          // its script's process has ended
         unsigned long exitCode = 0;  // when it has
-        std::string addedLog;        // what the mailer added to its log since the try started
+        bool grew = false;           // the mailer's log gained lines since the try started
+        bool caughtUp = true;        // all it gained so far has been read
+        std::optional<MailerVerdict> verdict;
     };
 
-    // A change of state. Its alert starts at once when no try runs; otherwise it waits behind
-    // the running one, and any older change still waiting is dropped.
-    Next due(AlertKind kind, Seconds now);
+    // A change of state. Its alert starts at once when nothing runs or waits; otherwise it
+    // waits behind. A change with `stableAt` (a start the watchdog made) is not told before
+    // then, and not at all when the next change comes first.
+    Next due(AlertKind kind, Seconds now, Seconds stableAt = 0);
     // The running try of `id` could not even start (why, in plain words).
     Next notStarted(int id, const std::wstring& why, Seconds now);
     // What the window sees of the running try of `id`. Sets `end` when the try must be ended
     // (its time is up).
     Next observe(int id, const Observation& seen, Seconds now, bool& end);
-    // The tries again and reminders whose time has come; no reminder while the process
-    // cannot be seen (`seeing` false).
+    // The tries again, held starts and reminders whose time has come; no reminder while the
+    // process cannot be seen (`seeing` false).
     Next tick(Seconds now, bool seeing = true);
     // A test e-mail: it starts once the try on its way has ended, before any alert, and is
     // tried once. Nothing when one is already on its way.
     Next test(Seconds now);
     // The outcome of the test e-mail once it has ended, handed out once.
     std::optional<TestOutcome> takeTestOutcome() { return std::exchange(testOutcome_, {}); }
-    // What is owed now; and, at start, what was owed at the last close, tried again first.
-    Owed owed() const;
-    Next restore(const Owed& owed, Seconds now);
+    // What is owed now: the alert that goes next (the try on its way first), and what the last
+    // e-mail told. A start not yet proved stable is owed to nobody.
+    Owed owed(Seconds now) const;
+    // At start: what was owed at the last close, tried again first; or, with `onItsWaySince`,
+    // its try still on its way since then, which the window has taken up again.
+    Next restore(const Owed& owed, Seconds now, std::optional<Seconds> onItsWaySince = {});
+    // Monitoring is switched off, or another program is watched (`afresh`: what the last
+    // e-mail told is of no more use): what is not sent is dropped, and a try on its way is not
+    // tried again. `why` ends the line that says so; whether anything was dropped.
+    bool dropOwed(const std::wstring& why, bool afresh);
+    const std::wstring& dropNote() const { return dropNote_; }
 
     // Reminders every so often while stopped (0: none), from now on.
     void setRemindEvery(Seconds every) { timing_.remindEvery = every; }
@@ -120,21 +116,25 @@ private:
         int id;
         AlertKind kind;
         Seconds changed;
-        bool replaced = false;  // it came in place of an older change that was never sent
-        int reminder = 0;       // which reminder of the stop it is; 0 for the change itself
+        int reminder = 0;  // which reminder of the stop it is; 0 for the change itself
         bool test = false;
         bool fromBefore = false;  // owed from before the strip last closed
+        bool waited = false;      // it came while another alert ran or waited
+        Seconds stableAt = 0;     // a start the watchdog made: told only from then on
+        int era = 0;              // the watched name it is about (see dropOwed)
+        bool noRetry = false;     // monitoring went off while it ran
         State state = State::Queued;
         int failures = 0;
-        Seconds started = 0, exited = -1, lastTry = 0, nextTry = 0, finished = 0;
+        Seconds started = 0, lastTry = 0, nextTry = 0, finished = 0;
         std::wstring error;
-        int toldOf = 0;  // once sent: the changes dropped before it, which it tells of
+        int standsFor = 0;  // the changes dropped for it, which it tells of
         bool unsent() const { return state == State::Queued || state == State::Waiting; }
     };
 
     Alert* find(int id);
-    Alert* last();  // the newest alert that was not dropped
-    const Alert* last() const;
+    const Alert* last() const;    // the newest alert tried or being tried
+    std::vector<Alert*> burst();  // the alerts of changes not yet sent, in order
+    void collapse(Seconds now);
     void fail(Alert& alert, const std::wstring& why, Seconds now);
     void succeed(Alert& alert, Seconds now);
     Next startNext(Seconds now);
@@ -144,14 +144,15 @@ private:
     AlertTiming timing_;
     std::vector<Alert> alerts_;  // in the order of their changes
     int lastId_ = 0;
+    int era_ = 0;
     AlertKind lastSent_ = AlertKind::None;
-    int dropped_ = 0;  // changes dropped since the last one sent, which tells of them
     AlertKind state_ = AlertKind::None;  // of the newest change
     Seconds lastSentAt_ = 0;
     int reminders_ = 0;           // sent or on their way since the newest change
     std::vector<Seconds> tries_;  // when each try within the cap's window started
     int held_ = 0;                // changes that came while capped, since the last try
     std::optional<TestOutcome> testOutcome_;
+    std::wstring dropNote_;
 };
 
 }  // namespace kovalt::monitor

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "monitor/alert_kind.h"
 #include "platform/process_query.h"
 #include "platform/ui/colour.h"
 
@@ -15,9 +16,6 @@ using platform::ProbeOutcome;
 enum class MonitorTimer { Running, Stopped };
 
 enum class RunLook { Initial, Running, Stopped, NotMonitoring, NoCheck };
-
-// Test: the test e-mail, sent on request and never by a change of state.
-enum class AlertKind { None, Running, Stopped, Test };
 
 struct RunLight {
     RunLook look = RunLook::Initial;

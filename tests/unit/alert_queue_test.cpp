@@ -17,55 +17,53 @@ std::wstring at(Seconds t) { return L"t" + std::to_wstring(t); }
 AlertQueue::Next end(AlertQueue& q, int id, Seconds now, const std::string& log,
                      unsigned long code = 0) {
     bool endIt = false;
-    return q.observe(id, {true, code, log}, now, endIt);
+    return q.observe(id, {true, code, !log.empty(), true, verdictIn(log)}, now, endIt);
+}
+bool shows(const AlertQueue& q, const std::wstring& part) {
+    return q.tooltipLine(at, L"L").find(part) != std::wstring::npos;
 }
 }  // namespace
 
-TEST(AlertQueue, TheMailersWordsDecideEachTry) {
-    EXPECT_TRUE(verdictIn("NOTICE => x\n" + kSent)->sent);
-    EXPECT_EQ(verdictIn("WARNING => y\r\n" + kRefused)->line,
+TEST(AlertQueue, TheMailersWordsDecideEachTryAsSoonAsItsScriptHasEnded) {
+    MailerLog log;  // read in pieces, as the log grows
+    for (const char* piece :
+         {"NOTICE => x\nERROR => first\r\nERR", "OR => second\nEmail was ", "sent successfully"})
+        log.add(piece);
+    EXPECT_TRUE(log.grew() && log.verdict()->sent) << "a last line without its end counts";
+    EXPECT_EQ(verdictIn("WARNING => y\r\n" + kRefused + "ERROR => later\n")->line,
               L"ERROR => Connection attempt to 127.0.0.1:25 failed");
     EXPECT_FALSE(verdictIn("NOTICE => The log file does not exist. Creating it now\n"));
-    EXPECT_EQ(verdictIn("ERROR => x")->line, L"ERROR => x");
 
     AlertQueue q;
     EXPECT_EQ(q.due(kStopped, 0), (Start{1, kStopped}));
     bool endIt = false;
-    EXPECT_FALSE(q.observe(1, {false, 0, ""}, 5, endIt));
+    EXPECT_FALSE(q.observe(1, {false, 0, true, true, verdictIn(kSent)}, 5, endIt));
     EXPECT_FALSE(q.notSent()) << "no mark while the first try is on its way";
     EXPECT_EQ(q.tooltipLine(at, L"L"), L"STOPPED alert being sent since t0");
+    EXPECT_FALSE(q.observe(1, {true, 0, true, false, {}}, 5, endIt)) << "not all read yet";
     end(q, 1, 6, kSent);
     EXPECT_FALSE(q.busy() || q.notSent());
     EXPECT_EQ(q.tooltipLine(at, L"L"), L"STOPPED alert sent t6");
     // A status that is not 0 fails the try even without a word in the log.
     q.due(kRunning, 10);
     end(q, 2, 11, "", 1);
-    EXPECT_TRUE(q.notSent());
     EXPECT_EQ(q.tooltipLine(at, L"C:\\W\\LOGS\\W-SEND-EMAIL.LOG"),
               L"RUNNING alert NOT SENT t11: the mailer ended with status 1; next try t71 "
               L"(log: C:\\W\\LOGS\\W-SEND-EMAIL.LOG)");
-    // A clean exit: believed once the log stays quiet, the mailer's word otherwise.
+    // A clean exit: sent when the mailer wrote nothing, not sent when it wrote no verdict.
     AlertQueue quiet;
     quiet.due(kStopped, 0);
-    EXPECT_FALSE(end(quiet, 1, 0, ""));
-    EXPECT_TRUE(quiet.busy()) << "not yet: a mailer started from a script may still log";
-    end(quiet, 1, 10, "");
+    end(quiet, 1, 0, "");
     EXPECT_FALSE(quiet.busy() || quiet.notSent());
     quiet.due(kRunning, 20);
-    end(quiet, 2, 20, "NOTICE => Creating it now\n");
-    end(quiet, 2, 40, "NOTICE => Creating it now\n" + kRefused);
-    EXPECT_TRUE(quiet.notSent()) << "the log grew: its verdict counts, not the status";
-    // An old outcome seen again decides nothing; a try again waits its own quiet time.
-    end(quiet, 2, 41, kSent);
-    EXPECT_TRUE(quiet.notSent());
-    EXPECT_EQ(quiet.tick(100), (Start{2, kRunning}));
-    end(quiet, 2, 105, "");
-    EXPECT_TRUE(quiet.busy());
+    end(quiet, 2, 20, "NOTICE => killed half way\n");
+    EXPECT_TRUE(quiet.notSent() && quiet.busy());
+    EXPECT_TRUE(shows(quiet, L"ended without writing that the e-mail was sent"));
     // A try still running at its time limit is ended and counts as not sent.
     AlertQueue slow({60, 300});
     slow.due(kStopped, 0);
-    EXPECT_FALSE(slow.observe(1, {false, 0, kSent}, 299, endIt) || endIt);
-    slow.observe(1, {false, 0, ""}, 300, endIt);
+    EXPECT_FALSE(slow.observe(1, {false, 0, true, true, verdictIn(kSent)}, 299, endIt) || endIt);
+    slow.observe(1, {false, 0, false, true, {}}, 300, endIt);
     EXPECT_TRUE(endIt && slow.notSent() && !slow.running());
 }
 
@@ -87,7 +85,7 @@ TEST(AlertQueue, ANotSentAlertIsTriedAgainOnScheduleThenGivenUp) {
     EXPECT_EQ(first, (std::vector<Seconds>{60, 120, 240, 480, 900, 900, 900}));
     EXPECT_LE(now, 24 * 3600 + 900);
     EXPECT_GE(now, 24 * 3600 - 900);
-    EXPECT_NE(q.tooltipLine(at, L"L").find(L"given up after 24 hours"), std::wstring::npos);
+    EXPECT_TRUE(shows(q, L"given up after 24 hours"));
     EXPECT_TRUE(q.notSent());
 
     AlertQueue edge({50, 300, 50});  // a try due just as the time to give up comes
@@ -97,38 +95,50 @@ TEST(AlertQueue, ANotSentAlertIsTriedAgainOnScheduleThenGivenUp) {
     EXPECT_FALSE(edge.busy());
 }
 
-TEST(AlertQueue, OneTryAtATimeAndOnlyTheNewestWaitingChangeIsSent) {
-    // What the mailbox reads: the changes, and how each try ends (in the order they end).
+TEST(AlertQueue, ABurstBehindATryDropsRepeatsButNeverAStateAndTellsEachInOrder) {
+    // What the mailbox reads: the first try's STOPPED, the changes that came while it ran, and
+    // how each try ends (in the order they end); the last e-mail before was RUNNING.
     struct Row {
         const char* what;
-        std::vector<AlertKind> changes;  // each while the first try still runs
-        std::vector<bool> firstTrySent;  // the first try's outcome, then the next ones'
+        std::vector<AlertKind> changes;
+        std::vector<bool> sent;  // the first try's outcome, then the next ones'
         std::vector<AlertKind> mailbox;
     };
     const Row rows[] = {
         {"one change waits behind the try", {kRunning}, {true, true}, {kStopped, kRunning}},
-        {"the newest wins", {kRunning, kStopped, kRunning}, {true, true}, {kStopped, kRunning}},
-        {"changes that cancel out send nothing more", {kRunning, kStopped}, {true}, {kStopped}},
-        {"a failed try is dropped for the newer change", {kRunning}, {false, true}, {kRunning}},
-        {"the newer change goes even when the same as the failed one",
+        {"the newest tells of the repeats",
+         {kRunning, kStopped, kRunning},
+         {1, 1},
+         {kStopped, kRunning}},
+        {"a brief run during the mail is told",
          {kRunning, kStopped},
-         {false, true},
+         {1, 1, 1},
+         {kStopped, kRunning, kStopped}},
+        {"a failed stop is told before the run that followed",
+         {kRunning},
+         {0, 1, 1},
+         {kStopped, kRunning}},
+        {"a failed stop and the same state again: sent once",
+         {kRunning, kStopped},
+         {0, 1},
          {kStopped}},
+        {"the same state again is a repeat", {kStopped}, {true}, {kStopped}},
     };
     for (const Row& row : rows) {
         AlertQueue q({60, 300});
-        AlertQueue::Next next = q.due(kStopped, 0);
-        Seconds t = 1;
+        end(q, q.due(kRunning, 0)->id, 0, kSent);
+        AlertQueue::Next next = q.due(kStopped, 1);
+        Seconds t = 2;
         for (AlertKind k : row.changes) EXPECT_FALSE(q.due(k, t++)) << row.what;
         std::vector<AlertKind> mailbox;
-        for (bool sent : row.firstTrySent) {
+        for (bool sent : row.sent) {
+            if (!next) next = q.tick(t += 60);  // a failed one, tried again
             ASSERT_TRUE(next) << row.what;
             if (sent) mailbox.push_back(next->kind);
             next = end(q, next->id, t++, sent ? kSent : kRefused);
         }
-        EXPECT_FALSE(next) << row.what;
+        EXPECT_FALSE(next || q.tick(t + 10000)) << row.what;
         EXPECT_EQ(mailbox, row.mailbox) << row.what;
-        EXPECT_FALSE(q.busy()) << row.what;
     }
 
     // The mailer's words come before its end: the next try waits for the end all the same.
@@ -136,29 +146,44 @@ TEST(AlertQueue, OneTryAtATimeAndOnlyTheNewestWaitingChangeIsSent) {
     w.due(kStopped, 0);
     w.due(kRunning, 1);
     bool endIt = false;
-    EXPECT_FALSE(w.observe(1, {false, 0, kSent}, 2, endIt));
+    EXPECT_FALSE(w.observe(1, {false, 0, true, true, verdictIn(kSent)}, 2, endIt));
     EXPECT_EQ(end(w, 1, 3, kSent), (Start{2, kRunning}));
+    // An e-mail tells only of the changes that came before it was written.
+    w.due(kStopped, 4);
+    w.due(kRunning, 5);
+    w.due(kStopped, 6);
+    const AlertQueue::Next last = end(w, 2, 7, kSent);
+    EXPECT_FALSE(shows(w, L"tells of them"));
+    end(w, last->id, 8, kSent);
+    EXPECT_TRUE(shows(w, L"STOPPED alert sent t8; 2 earlier change(s) not mailed"));
 
     // Monitoring ticked on again while the process is away mails the stop once more, as when
-    // it is first ticked: nothing came in between to cancel out.
+    // it is first ticked; but while that stop is still on its way, once is enough.
     AlertQueue again;
     end(again, again.due(kStopped, 0)->id, 1, kSent);
     EXPECT_EQ(again.due(kStopped, 2), (Start{2, kStopped}));
-
-    // A failed alert waiting for its next try is replaced by a newer change, which goes at once;
-    // the tooltip tells that it stands for the one dropped.
-    AlertQueue r({60, 300});
-    end(r, r.due(kStopped, 0)->id, 1, kRefused);
-    EXPECT_EQ(r.due(kRunning, 10), (Start{2, kRunning}));
-    end(r, 2, 12, kSent);
-    EXPECT_FALSE(r.busy()) << "the STOPPED alert is not sent after the RUNNING one";
-    EXPECT_EQ(r.tooltipLine(at, L"L"),
-              L"RUNNING alert sent t12; 1 earlier change(s) not mailed: this alert tells of them");
-    EXPECT_FALSE(r.tick(10000));
+    EXPECT_FALSE(again.due(kStopped, 3));
+    EXPECT_FALSE(end(again, 2, 4, kSent) || again.busy());
     // A script that could not start is a try that failed.
-    EXPECT_FALSE(r.notStarted(r.due(kStopped, 20)->id, L"could not start x.bat - denied", 21));
-    EXPECT_NE(r.tooltipLine(at, L"L").find(L"NOT SENT t21: could not start x.bat - denied"),
-              std::wstring::npos);
+    EXPECT_FALSE(again.notStarted(again.due(kRunning, 20)->id, L"could not start x.bat", 21));
+    EXPECT_TRUE(shows(again, L"NOT SENT t21: could not start x.bat"));
+}
+
+TEST(AlertQueue, ARestartedProgramIsToldRunningOnlyOnceItProvedStable) {
+    // A crash loop: each restart runs two seconds. One STOPPED e-mail, and it stays true.
+    AlertQueue q;
+    end(q, q.due(kStopped, 0)->id, 1, kSent);
+    for (Seconds t = 2; t < 40; t += 4) {
+        EXPECT_FALSE(q.due(kRunning, t, t + 30));
+        EXPECT_TRUE(shows(q, L"RUNNING alert t" + std::to_wstring(t + 30) + L", once"));
+        EXPECT_EQ(q.owed(t).kind, AlertKind::None) << "a start not proved stable is owed nobody";
+        EXPECT_FALSE(q.due(kStopped, t + 2));
+        EXPECT_FALSE(q.tick(t + 3));
+    }
+    // One that stays up is told once its time has come.
+    EXPECT_FALSE(q.due(kRunning, 50, 80));
+    EXPECT_FALSE(q.tick(79));
+    EXPECT_EQ(q.tick(80)->kind, kRunning);
 }
 
 TEST(AlertQueue, RemindersWhileStoppedCountFromTheLastSentAndEndWithTheRun) {
@@ -183,7 +208,7 @@ TEST(AlertQueue, RemindersWhileStoppedCountFromTheLastSentAndEndWithTheRun) {
     EXPECT_FALSE(q.tick(9000) || q.busy());
 }
 
-TEST(AlertQueue, AfterTenTriesInTenMinutesOnlyTheStateAtTheEndIsMailed) {
+TEST(AlertQueue, AfterTenTriesInTenMinutesOnlyTheStateAtTheEndIsMailedOrOneThatLasted) {
     for (const bool endsAsLastMailed : {false, true}) {
         AlertQueue q;
         AlertKind kind = kStopped;
@@ -193,17 +218,20 @@ TEST(AlertQueue, AfterTenTriesInTenMinutesOnlyTheStateAtTheEndIsMailed) {
         EXPECT_FALSE(q.due(kRunning, 21));
         if (!endsAsLastMailed) EXPECT_FALSE(q.due(kStopped, 22));
         EXPECT_EQ(q.notSent(), !endsAsLastMailed) << "a held change shows until it is sent";
-        EXPECT_FALSE(q.tick(599));
         if (endsAsLastMailed) {
             EXPECT_FALSE(q.tick(600)) << "the held changes cancel out";
             continue;
         }
-        EXPECT_NE(q.tooltipLine(at, L"L").find(L"\r\n3 change(s) held after 10 alerts in 10 "
-                                               L"minutes; the state then is mailed t600"),
-                  std::wstring::npos);
-        const AlertQueue::Next last = q.tick(600);
-        ASSERT_TRUE(last && last->kind == kStopped);
-        EXPECT_FALSE(q.due(kRunning, 601)) << "the cap counts the tries of the last 10 minutes";
+        EXPECT_TRUE(shows(q,
+                          L"\r\n3 change(s) held after 10 alerts in 10 minutes; the state "
+                          L"then is mailed t600"));
+        // The state true for a minute goes, cap or not; the next change waits its minute.
+        EXPECT_FALSE(q.tick(81));
+        const AlertQueue::Next lasted = q.tick(82);
+        ASSERT_TRUE(lasted && lasted->kind == kStopped);
+        end(q, lasted->id, 83, kSent);
+        EXPECT_FALSE(q.due(kRunning, 100) || q.tick(141));
+        EXPECT_EQ(q.tick(160)->kind, kRunning);
     }
 }
 
@@ -229,26 +257,49 @@ TEST(AlertQueue, ATestEmailWaitsForTheTryOnItsWayIsTriedOnceAndLeavesTheAlertsAl
 
 TEST(AlertQueue, WhatIsOwedIsKeptAsTextAndTriedFirstAtTheNextStart) {
     constexpr auto kNone = AlertKind::None;
-    for (const Owed& owed :
-         {Owed{kNone, 0, kNone}, {kStopped, 0, kRunning}, {kStopped, 3, kStopped}})
+    for (const Owed& owed : {Owed{kNone, 0, kRunning},
+                             {kStopped, 0, kRunning, TryOnItsWay{4242, 13347, 99}, {}},
+                             {kStopped, 3, kStopped, std::nullopt, L"wallet node.exe"}})
         EXPECT_EQ(readKept(keptText(owed)), owed) << keptText(owed).size();
+    EXPECT_EQ(readKept(L"STOPPED 0 RUNNING")->kind, kStopped) << "as kept before";
     for (const std::wstring& junk :
          {L" "s, L"STOPPED"s, L"STOPPED 0 RUNNING x"s, L"STOPPED -1 RUNNING"s,
-          L"STOPPED 12345 RUNNING"s, L"NONE 2 NONE"s, L"stopped 0 RUNNING"s,
-          std::wstring(1 << 16, L'S')})
+          L"STOPPED 12345 RUNNING"s, L"RUNNING 2 STOPPED"s, L"stopped 0 RUNNING"s,
+          L"STOPPED 0 RUNNING TRY 1 2"s, L"TEST 0 NONE"s, std::wstring(1 << 16, L'S')})
         EXPECT_FALSE(readKept(junk)) << junk.size();
 
     // The try on its way when the strip closes is owed, and what the last e-mail told.
-    EXPECT_EQ(keptText(AlertQueue().owed()), L"") << "nothing owed, nothing kept";
     AlertQueue q;
+    EXPECT_EQ(keptText(q.owed(0)), L"") << "nothing owed, nothing kept";
     end(q, q.due(kRunning, 0)->id, 1, kSent);
     q.due(kStopped, 2);
-    EXPECT_EQ(q.owed(), (Owed{kStopped, 0, kRunning}));
+    q.due(kRunning, 3);
+    EXPECT_EQ(q.owed(3), (Owed{kStopped, 0, kRunning})) << "the one on its way goes first";
     AlertQueue next;
-    EXPECT_EQ(next.restore(q.owed(), 0), (Start{1, kStopped}));
-    EXPECT_NE(next.tooltipLine(at, L"L").find(L"; owed from before the restart"),
-              std::wstring::npos);
+    EXPECT_EQ(next.restore(q.owed(3), 0), (Start{1, kStopped}));
+    EXPECT_TRUE(shows(next, L"; owed from before the restart"));
     EXPECT_FALSE(next.due(kRunning, 1)) << "a change after the start waits behind it";
     end(next, 1, 2, kSent);
-    EXPECT_EQ(next.owed(), (Owed{kRunning, 0, kStopped}));
+    EXPECT_EQ(next.owed(2), (Owed{kRunning, 0, kStopped}));
+    // Its try still on its way is taken up again and judged at its end.
+    AlertQueue later({60, 300});
+    EXPECT_FALSE(later.restore({kStopped, 0, kRunning}, 400, 150));
+    bool endIt = false;
+    later.observe(*later.running(), {false, 0, false, true, {}}, 450, endIt);
+    EXPECT_TRUE(endIt) << "its time limit counts from its own start";
+
+    // Switched off, or another program watched: what is owed is dropped, and said so.
+    AlertQueue off;
+    end(off, off.due(kStopped, 0)->id, 1, kRefused);
+    off.dropOwed(L"monitoring was switched off", false);
+    EXPECT_EQ(off.owed(2), (Owed{kNone, 0, kNone}));
+    EXPECT_TRUE(shows(off, L"the STOPPED alert not yet sent was dropped: monitoring was"));
+    EXPECT_FALSE(off.tick(10000) || off.busy());
+    AlertQueue renamed;
+    end(renamed, renamed.due(kStopped, 0)->id, 1, kSent);
+    const AlertQueue::Next running = renamed.due(kRunning, 2);
+    renamed.dropOwed(L"another program is watched", true);
+    end(renamed, running->id, 3, kRefused);
+    EXPECT_FALSE(renamed.tick(10000)) << "not tried again";
+    EXPECT_EQ(renamed.due(kStopped, 10001)->kind, kStopped) << "told afresh";
 }
