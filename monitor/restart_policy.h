@@ -1,12 +1,14 @@
 // When the watchdog brings the watched program back: at once after a stop, then after longer
 // and longer waits while it keeps stopping, and not at all once it has been restarted too often
-// in a short time (a program that crashes as it starts), until monitoring is switched on again.
+// in a short time (a program that crashes as it starts), until monitoring is switched on again
+// or the program is found running without the watchdog's help.
 #pragma once
 
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace kovalt::monitor {
 
@@ -25,10 +27,14 @@ public:
     // The first restart within the window waits nothing, the later ones 1, 2, 4, 8 s from the
     // moment the program was found away.
     bool due(Seconds now);
-    // Found running: a later stop waits from its own moment.
-    void seenRunning() { awayFrom_.reset(); }
+    // Found running: a later stop waits from its own moment. After giving up, the program
+    // runs by someone else's hand: a fresh start.
+    void seenRunning();
     // The command was started, or could not be (why, in plain words); either counts.
     void started(Seconds now, const std::wstring& failure = {});
+    // Whether the watchdog started the program since it was last found away, once: its run
+    // is told only when it has proved stable.
+    bool takeRestarted() { return std::exchange(restarted_, false); }
     // Monitoring is switched on again: a fresh start.
     void reset() { *this = RestartPolicy(timing_); }
 
@@ -39,12 +45,17 @@ public:
 
 private:
     RestartTiming timing_;
-    std::deque<Seconds> starts_;  // within the window
+    struct Start {
+        Seconds at;
+        bool failed;
+    };
+    std::deque<Start> starts_;  // within the window
     std::optional<Seconds> awayFrom_;
     std::optional<Seconds> last_;
     int lastCount_ = 0;
     std::wstring failure_;
     bool givenUp_ = false;
+    bool restarted_ = false;
 };
 
 }  // namespace kovalt::monitor

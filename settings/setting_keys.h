@@ -22,7 +22,7 @@ enum class ValueForm {
     Placement,  // a number of twips
     TickState,  // 0 or 1
     FreeText,   // anything, stored unchanged
-    Seconds,    // a whole number of seconds, 1 or more
+    Seconds,    // a whole number of seconds, from 1 to the key's most
 };
 
 struct SettingKey {
@@ -31,6 +31,7 @@ struct SettingKey {
     std::wstring_view name;
     ValueForm form;
     std::wstring_view defaultText;
+    long long most = 86400;  // the most a value of seconds may be
 };
 
 // The four placement keys of one window.
@@ -67,7 +68,7 @@ inline constexpr PlacementKeys kMainPlacement =
     placement(kMainApp, L"MAIN_Left", L"MAIN_Top", L"MAIN_Width", L"MAIN_Height", L"2640", L"645");
 inline constexpr PlacementKeys kSettingsPlacement =
     placement(kMainApp, L"MAIN_SETTINGS_Left", L"MAIN_SETTINGS_Top", L"MAIN_SETTINGS_Width",
-              L"MAIN_SETTINGS_Height", L"5535", L"6150");
+              L"MAIN_SETTINGS_Height", L"5535", L"6480");
 inline constexpr PlacementKeys kEmailMainPlacement =
     placement(kMainApp, L"EMAIL-MAIN-SETTINGS-Left", L"EMAIL-MAIN-SETTINGS-Top",
               L"EMAIL-MAIN-SETTINGS-Width", L"EMAIL-MAIN-SETTINGS-Height", L"9915", L"5880");
@@ -104,7 +105,7 @@ inline constexpr SettingKey REMINDER_MINUTES_TEXTBOX = text(L"REMINDER_MINUTES_T
 
 // Started by Windows at logon (/startup), the first check comes this many seconds after load.
 inline constexpr SettingKey STARTUP_DELAY_SECONDS_TEXTBOX = {
-    kMainApp, Section::Instance, L"STARTUP_DELAY_SECONDS_TEXTBOX", ValueForm::Seconds, L"60"};
+    kMainApp, Section::Instance, L"STARTUP_DELAY_SECONDS_TEXTBOX", ValueForm::Seconds, L"60", 3600};
 // What is owed when the strip closes, kept as it changes (in no window).
 inline constexpr SettingKey OWED_ALERT = text(L"OWED_ALERT");
 
@@ -122,6 +123,9 @@ inline constexpr SettingKey ALERT_LIMIT_WINDOW_SECONDS = {
 // How far back restarts count against their limit.
 inline constexpr SettingKey RESTART_WINDOW_SECONDS = {
     kMainApp, Section::Instance, L"RESTART_WINDOW_SECONDS", ValueForm::Seconds, L"600"};
+// How long a program the watchdog restarted must run before its RUNNING alert goes.
+inline constexpr SettingKey RESTART_STABLE_SECONDS = {
+    kMainApp, Section::Instance, L"RESTART_STABLE_SECONDS", ValueForm::Seconds, L"30"};
 
 // The eleven mailer fields, in the order every window reads and writes them. The same names
 // exist in the instance section and, with independent values, in the shared section.

@@ -51,8 +51,9 @@ float InstanceSettings::twips(const SettingKey& key) const {
 }
 
 long long InstanceSettings::seconds(const SettingKey& key) const {
-    auto valid = [](std::optional<double> v) {
-        return v && *v >= 1 && *v <= 86400 && *v == static_cast<long long>(*v);
+    auto valid = [&](std::optional<double> v) {
+        return v && *v >= 1 && *v <= static_cast<double>(key.most) &&
+               *v == static_cast<long long>(*v);
     };
     auto value = parseNumber(text(key));
     if (!valid(value)) value = parseNumber(key.defaultText);

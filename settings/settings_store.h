@@ -65,7 +65,7 @@ public:
     int tickState(const SettingKey& key) const;
     // A placement number in twips; text that is not a usable number reads as the default.
     float twips(const SettingKey& key) const;
-    // A whole number of seconds from 1 to a day; anything else reads as the default.
+    // A whole number of seconds from 1 to the key's most; anything else reads as the default.
     long long seconds(const SettingKey& key) const;
 
     Result save(const SettingKey& key, std::wstring_view value) const;

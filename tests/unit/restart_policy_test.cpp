@@ -32,6 +32,14 @@ TEST(RestartPolicy, WaitsLongerEachTimeThenGivesUpUntilReset) {
     EXPECT_FALSE(p.due(10000)) << "given up stays given up";
     p.reset();
     EXPECT_TRUE(p.due(10001)) << "monitoring switched on again";
+    for (Seconds t = 10001; !p.givenUp(); ++t)
+        if (p.due(t)) p.started(t, L"denied");
+    EXPECT_EQ(p.tooltipLine(at), L"restart given up: 5 restarts failed");
+    EXPECT_FALSE(p.takeRestarted()) << "none started";
+    p.seenRunning();
+    EXPECT_TRUE(p.due(20000) && !p.givenUp()) << "it ran by someone else's hand";
+    p.started(20000);
+    EXPECT_TRUE(p.takeRestarted() && !p.takeRestarted());
 
     // A program that ran between stops waits from its own stop; restarts further back than
     // the window no longer count.

@@ -28,6 +28,8 @@ TEST(InstanceSettings, ReadsFallBackToTheKeysDefaultsAndNeverWrite) {
         s.save(keys::ALERT_RETRY_SECONDS, text);
         EXPECT_EQ(s.seconds(keys::ALERT_RETRY_SECONDS), seconds) << text;
     }
+    s.save(keys::STARTUP_DELAY_SECONDS_TEXTBOX, L"3601");  // more than its box allows
+    EXPECT_EQ(s.seconds(keys::STARTUP_DELAY_SECONDS_TEXTBOX), 60);
 }
 
 TEST(InstanceSettings, SectionsKeepTheirValuesApartAndTextReadsBackAsStored) {
