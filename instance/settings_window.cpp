@@ -21,10 +21,22 @@ namespace keys = settings::keys;
 namespace {
 // The row of buttons along the bottom, below the options.
 constexpr int kBottomRow = 5295;
+
+// Stores a value the store does not read already (its default when absent), so that a window
+// confirmed untouched writes none of the keys it came with.
+platform::Result saveChanged(const settings::InstanceSettings& stored,
+                             const settings::SettingKey& key, const std::wstring& value) {
+    const std::wstring now = key.form == settings::ValueForm::TickState
+                                 ? std::to_wstring(stored.tickState(key))
+                                 : stored.text(key);
+    return value == now ? platform::Result{} : stored.save(key, value);
+}
 }  // namespace
 
 // The end-to-end tests and the demo press these buttons from outside by their ids.
-static_assert(SettingsWindow::CREATE_FOLDERS_BUTTON == 212 &&
+static_assert(SettingsWindow::PROCESS_NAME_TEXTBOX == 208 &&
+              SettingsWindow::ENABLED_TICKBOX == 210 &&
+              SettingsWindow::CREATE_FOLDERS_BUTTON == 212 && SettingsWindow::STATUS_LABEL == 213 &&
               SettingsWindow::EMAIL_SETTINGS_BUTTON == 218 && SettingsWindow::OK_BUTTON == 219);
 
 SettingsWindow::SettingsWindow(const platform::InstanceContext& context, monitor::MainWindow& strip)
@@ -109,20 +121,15 @@ void SettingsWindow::Form_Load() {
 }
 
 void SettingsWindow::processSeenRunning() {
-    if (!controlText(RESTART_COMMAND_TEXTBOX).empty() ||
+    // Only for the user who asked for restarts: a command line may hold a secret. Nothing is
+    // stored before OK.
+    if (!tickValue(RESTART_TICKBOX) || !controlText(RESTART_COMMAND_TEXTBOX).empty() ||
         !controlText(RESTART_FOLDER_TEXTBOX).empty())
         return;
     const std::optional<platform::ProcessDetails> seen = context_.processDetails(processName());
     if (!seen || seen->commandLine.empty()) return;
     setControlText(RESTART_COMMAND_TEXTBOX, seen->commandLine);
     setControlText(RESTART_FOLDER_TEXTBOX, seen->folder);
-    // Kept at once: what the system reported is the user's to edit from then on.
-    const settings::InstanceSettings stored = context_.settings();
-    const platform::Result command = stored.save(keys::RESTART_COMMAND_TEXTBOX, seen->commandLine);
-    const platform::Result folder = stored.save(keys::RESTART_FOLDER_TEXTBOX, seen->folder);
-    if (!command.ok() || !folder.ok())
-        showStatus(STATUS_LABEL, L"Could not store the restart command: " +
-                                     platform::describe(command.ok() ? folder : command));
 }
 
 platform::Result SettingsWindow::saveFields() {
@@ -147,10 +154,10 @@ std::optional<std::wstring> SettingsWindow::storeRestart() {
                                                 platform::folderExists))
             return L"Restart when stopped was not stored: " + *problem;
     const settings::InstanceSettings stored = context_.settings();
-    platform::Result first = stored.save(keys::RESTART_TICKBOX, restart.on ? L"1" : L"0");
+    platform::Result first = saveChanged(stored, keys::RESTART_TICKBOX, restart.on ? L"1" : L"0");
     for (const auto& [key, value] : {std::pair{&keys::RESTART_COMMAND_TEXTBOX, restart.command},
                                      std::pair{&keys::RESTART_FOLDER_TEXTBOX, restart.folder}}) {
-        const platform::Result saved = stored.save(*key, value);
+        const platform::Result saved = saveChanged(stored, *key, value);
         if (first.ok()) first = saved;
     }
     main_.setRestart(std::move(restart));
@@ -167,7 +174,8 @@ std::optional<std::wstring> SettingsWindow::storeReminder() {
         return L"The reminder was not stored: give a whole number of minutes from 1 to 1440, or "
                L"leave it empty for none.";
     main_.setReminderMinutes(*minutes);
-    const platform::Result saved = context_.settings().save(keys::REMINDER_MINUTES_TEXTBOX, typed);
+    const platform::Result saved =
+        saveChanged(context_.settings(), keys::REMINDER_MINUTES_TEXTBOX, typed);
     if (!saved.ok()) return L"The reminder could not be stored: " + platform::describe(saved);
     return std::nullopt;
 }
@@ -178,7 +186,7 @@ std::optional<std::wstring> SettingsWindow::storeStartupDelay() {
         return L"The first check at Windows start was not stored: give a whole number of "
                L"seconds from 1 to 3600.";
     const platform::Result saved =
-        context_.settings().save(keys::STARTUP_DELAY_SECONDS_TEXTBOX, typed);
+        saveChanged(context_.settings(), keys::STARTUP_DELAY_SECONDS_TEXTBOX, typed);
     if (!saved.ok())
         return L"The first check at Windows start could not be stored: " +
                platform::describe(saved);
@@ -193,6 +201,8 @@ void SettingsWindow::showLogonRun() {
     // Set without running the box's handler: showing the value must not write it.
     ::SendMessageW(control(START_WITH_WINDOWS_TICKBOX), BM_SETCHECK,
                    here ? BST_CHECKED : BST_UNCHECKED, 0);
+    for (int id : {STARTUP_DELAY_LABEL, STARTUP_DELAY_SECONDS_TEXTBOX, STARTUP_DELAY_UNIT_LABEL})
+        ::EnableWindow(control(id), here);
     std::wstring line;
     if (!error.ok())
         line =
@@ -229,16 +239,16 @@ std::optional<std::wstring> SettingsWindow::storeAll() {
 }
 
 void SettingsWindow::Form_Unload() {
+    if (storedAtOk_) return;  // stored once, and the scripts written once
     // Closed by its title bar, the window has no place left to say what failed.
     if (const auto problem = storeAll()) context_.tell(hwnd(), *problem);
 }
 
 void SettingsWindow::OK_BUTTON_Click() {
     // The window stays open to say what failed.
-    if (const auto problem = storeAll())
-        showStatus(STATUS_LABEL, *problem);
-    else
-        close();  // the close stores the same values again
+    if (const auto problem = storeAll()) return showStatus(STATUS_LABEL, *problem);
+    storedAtOk_ = true;
+    close();
 }
 
 std::optional<std::wstring> SettingsWindow::keepAlertsNamingWatchedProcess() {
@@ -265,8 +275,12 @@ void SettingsWindow::ENABLED_TICKBOX_Click() {
         ::SendMessageW(control(PROCESS_NAME_TEXTBOX), EM_SETREADONLY, TRUE, 0);
     } else {
         ::SendMessageW(control(PROCESS_NAME_TEXTBOX), EM_SETREADONLY, FALSE, 0);
-        main_.stopMonitoring();
+        showDropped(main_.stopMonitoring());
     }
+}
+
+void SettingsWindow::RESTART_TICKBOX_Click() {
+    processSeenRunning();  // the boxes offer how the program runs now
 }
 
 void SettingsWindow::AlwaysOnTop_TICKBOX_Click() {
@@ -280,7 +294,14 @@ void SettingsWindow::AlwaysOnTop_TICKBOX_Click() {
 }
 
 void SettingsWindow::PROCESS_NAME_TEXTBOX_Change() {
-    main_.setProcessName(controlText(PROCESS_NAME_TEXTBOX));
+    // An alert about the program watched before is not sent under the new name.
+    showDropped(main_.setProcessName(controlText(PROCESS_NAME_TEXTBOX)));
+}
+
+void SettingsWindow::showDropped(std::wstring line) {
+    if (line.empty()) return;
+    line[0] = static_cast<wchar_t>(::towupper(line[0]));
+    showStatus(STATUS_LABEL, line);
 }
 
 void SettingsWindow::BROWSE_PROCESS_NAME_FILE_BUTTON_Click() {
@@ -343,6 +364,7 @@ void SettingsWindow::onCommand(int id, int code, HWND) {
         case OK_BUTTON: OK_BUTTON_Click(); break;
         case ENABLED_TICKBOX: ENABLED_TICKBOX_Click(); break;
         case START_WITH_WINDOWS_TICKBOX: START_WITH_WINDOWS_TICKBOX_Click(); break;
+        case RESTART_TICKBOX: RESTART_TICKBOX_Click(); break;
         case AlwaysOnTop_TICKBOX: AlwaysOnTop_TICKBOX_Click(); break;
         case BROWSE_PROCESS_NAME_FILE_BUTTON: BROWSE_PROCESS_NAME_FILE_BUTTON_Click(); break;
         case CREATE_FOLDERS_BUTTON: CREATE_FOLDERS_BUTTON_Click(); break;

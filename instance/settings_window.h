@@ -67,8 +67,8 @@ public:
     std::wstring processName() const { return controlText(PROCESS_NAME_TEXTBOX); }
     // The update light; the e-mail window turns it green once the alert scripts are written.
     void setUpdateLight(ui::Colour colour);
-    // The strip found the watched process running: the restart boxes, while both are empty,
-    // take how it was started.
+    // The strip found the watched process running: the restart boxes, while the option is
+    // ticked and both are empty, take how it was started.
     void processSeenRunning();
 
     // Event handlers.
@@ -78,6 +78,7 @@ public:
     void ENABLED_TICKBOX_Click();
     void AlwaysOnTop_TICKBOX_Click();
     void START_WITH_WINDOWS_TICKBOX_Click();
+    void RESTART_TICKBOX_Click();
     void PROCESS_NAME_TEXTBOX_Change();
     void PROCESS_NAME_TEXTBOX_LostFocus() { setUpdateLight(ui::colours::kRed); }
     void BROWSE_PROCESS_NAME_FILE_BUTTON_Click();
@@ -105,12 +106,15 @@ private:
     // The tick shows whether Windows starts this very executable at logon; when its value
     // names another, the line below says which.
     void showLogonRun();
+    // An alert the strip dropped (monitoring off, another program watched), said plainly.
+    void showDropped(std::wstring line);
     // All of the above: what failed, in words for the user.
     std::optional<std::wstring> storeAll();
 
     const platform::InstanceContext& context_;
     monitor::MainWindow& main_;
     email::EmailMainWindow* emailWindow_ = nullptr;
+    bool storedAtOk_ = false;
 };
 
 }  // namespace kovalt::instance

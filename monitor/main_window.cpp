@@ -6,6 +6,7 @@
 #include "instance/settings_window.h"
 #include "monitor/alert_paths.h"
 #include "platform/files.h"
+#include "platform/single_instance.h"
 #include "platform/window_stacking.h"
 #include "settings/placement.h"
 #include "settings/value_text.h"
@@ -14,6 +15,9 @@ namespace kovalt::monitor {
 
 namespace {
 constexpr UINT kTickMs = 1000;
+// The most of the mailer's log read at one tick: a log that another writer fills fast must not
+// hold the window.
+constexpr size_t kLogPiece = 1 << 20;
 
 // A clock that only moves forward, for the alerts' waits.
 Seconds now() { return static_cast<Seconds>(::GetTickCount64() / 1000); }
@@ -92,13 +96,23 @@ void MainWindow::Form_Load() {
     PROCESS_STOPPED_TIMER_.setInterval(kTickMs);
 
     AlwaysOnTopTimer_.setEnabled(stored.flag(keys::AlwaysOnTop_TICKBOX));
-    // What was owed when the strip last closed goes first, before any check.
+    stableSeconds_ = stored.seconds(keys::RESTART_STABLE_SECONDS);
     const Owed owed = readOwed();
-    startAlert(alerts_.restore(owed, now()));
+    const bool monitoring = stored.flag(keys::ENABLED_TICKBOX);
+    // What was owed when the strip last closed goes first, before any check; but not while
+    // monitoring is off, nor about a program no longer watched.
+    if (!monitoring)
+        alerts_.restore({AlertKind::None, 0, owed.lastSent}, now());
+    else if (!owed.process.empty() && owed.process != processName_)
+        keptNote_ = L"what was owed about " + owed.process +
+                    L" was dropped: another program is watched now";
+    else
+        restoreOwed(owed);
+    keepOwed();
     // Nothing is probed now: the first check comes one interval after load, or after the set
     // delay when Windows started the program at logon, so that a program starting with
     // Windows is not reported stopped.
-    if (stored.flag(keys::ENABLED_TICKBOX)) {
+    if (monitoring) {
         if (atLogon_) {
             const UINT delay =
                 static_cast<UINT>(1000 * stored.seconds(keys::STARTUP_DELAY_SECONDS_TEXTBOX));
@@ -118,8 +132,37 @@ void MainWindow::Form_Load() {
     }
 }
 
+void MainWindow::restoreOwed(const Owed& owed) {
+    if (!owed.onItsWay) return startAlert(alerts_.restore(owed, now()));
+    const TryOnItsWay& was = *owed.onItsWay;
+    Try taken;
+    if (platform::adoptScript(was.processId, was.created, taken.script)) {
+        // Its mailer still runs: judged by what it adds to the log, within its own time.
+        alerts_.restore(owed, now(), now() - platform::secondsSince(was.created));
+        taken.id = alerts_.running().value_or(0);
+        taken.logStart = taken.readTo = was.logStart;
+        try_.emplace(std::move(taken));
+        return startAlert(std::nullopt);
+    }
+    // It ended while the strip was closed: its words in the log say whether to send again.
+    MailerLog log;
+    long long at = was.logStart;
+    for (int pieces = 0; pieces < 64; ++pieces) {
+        const std::string piece = platform::readFileFrom(mailerLog(), at, kLogPiece);
+        log.add(piece);
+        at += static_cast<long long>(piece.size());
+        if (piece.size() < kLogPiece) break;
+    }
+    const std::optional<MailerVerdict> verdict = log.verdict();
+    if (verdict && verdict->sent)
+        startAlert(alerts_.restore({AlertKind::None, 0, owed.kind}, now()));
+    else
+        startAlert(alerts_.restore(owed, now()));
+}
+
 void MainWindow::Form_Unload() {
-    endTry();
+    // A mailer on its way finishes on its own; the next start reads what it came to.
+    try_.reset();
     context_.savePositionAtClose(*this, settings::keys::kMainPlacement, L"Where the strip is");
 }
 
@@ -138,17 +181,32 @@ void MainWindow::TLV_BUTTON_Click() {
 }
 
 void MainWindow::startMonitoring() {
+    // Switched on from off, a restart given up is tried again; ticked again while on (as the
+    // settings window does at its load), nothing of the restarts changes.
+    if (!monitor_.runningTimerOn() && !monitor_.stoppedTimerOn()) restarts_.reset();
     monitor_.start();
-    restarts_.reset();  // switched on again: a restart given up is tried again
     // Enabling restarts the countdown even when the timer already runs.
     PROCESS_RUNNING_TIMER_.setEnabled(true);
 }
 
-void MainWindow::stopMonitoring() {
+std::wstring MainWindow::stopMonitoring() {
     monitor_.stop();
     held_.clear();
+    const bool dropped = alerts_.dropOwed(L"monitoring was switched off", false);
+    keepOwed();
     applyMonitorTimers();
     showRunLight();
+    return dropped ? alerts_.dropNote() : std::wstring();
+}
+
+std::wstring MainWindow::setProcessName(std::wstring name) {
+    if (name == processName_) return {};
+    const bool dropped =
+        alerts_.dropOwed(L"another program than " + processName_ + L" is watched", true);
+    processName_ = std::move(name);
+    keepOwed();
+    showRunLight();
+    return dropped ? alerts_.dropNote() : std::wstring();
 }
 
 void MainWindow::setRestart(Restart restart) {
@@ -190,7 +248,14 @@ Owed MainWindow::readOwed() {
 }
 
 void MainWindow::keepOwed() {
-    const std::wstring text = keptText(alerts_.owed());
+    Owed owed = alerts_.owed(now());
+    // Kept as it starts, so that even a strip that dies leaves its try to the next start.
+    if (try_ && owed.kind != AlertKind::None && alerts_.running() == try_->id)
+        owed.onItsWay =
+            TryOnItsWay{try_->script.processId(), try_->script.created(), try_->logStart};
+    if (owed.kind != AlertKind::None || owed.lastSent != AlertKind::None)
+        owed.process = processName_;
+    const std::wstring text = keptText(owed);
     if (text == keptText_) return;
     const platform::Result saved = context_.settings().save(settings::keys::OWED_ALERT, text);
     if (saved.ok())
@@ -200,7 +265,7 @@ void MainWindow::keepOwed() {
             L"what is owed could not be kept for the next start: " + platform::describe(saved);
 }
 
-void MainWindow::monitorTick(MonitorTimer timer) {
+void MainWindow::monitorTick(MonitorTimer timer, bool seenEnding) {
     // A probe can wait inside COM, which may dispatch another timer message meanwhile; a tick
     // must never run inside another one, or one change could send two alerts.
     if (ticking_) return;
@@ -209,11 +274,14 @@ void MainWindow::monitorTick(MonitorTimer timer) {
     // While every running copy is held and none has ended there is nothing to ask: their end
     // is seen the moment it comes.
     platform::ProbeResult probe;
-    if (restart_.on && timer == MonitorTimer::Running && allStillHeld(name))
+    if (seenEnding)
+        probe = {platform::ProbeOutcome::NotFound, 0, {}};
+    else if (restart_.on && timer == MonitorTimer::Running && allStillHeld(name))
         probe = {platform::ProbeOutcome::Found, static_cast<unsigned>(held_.size()), {}};
     else
         probe = context_.probe(name, restart_.on);
-    if (restart_.on && probe.error.ok() && probe.ids.size() == probe.count) hold(name, probe.ids);
+    if (restart_.on && !seenEnding && probe.error.ok() && probe.ids.size() == probe.count)
+        hold(name, probe.ids);
     const AlertKind alert =
         monitor_.tick(timer, name, probe.outcome,
                       probe.error.ok() ? std::wstring() : platform::failureText(probe));
@@ -224,7 +292,9 @@ void MainWindow::monitorTick(MonitorTimer timer) {
     }
     if (alert != AlertKind::None) {
         keptNote_.clear();
-        startAlert(alerts_.due(alert, now()));
+        // A start the watchdog made is told once the program has proved it stays up.
+        const bool restarted = alert == AlertKind::Running && restarts_.takeRestarted();
+        startAlert(alerts_.due(alert, now(), restarted ? now() + stableSeconds_ : 0));
     }
     if (probe.outcome == platform::ProbeOutcome::Found) {
         restarts_.seenRunning();
@@ -236,19 +306,20 @@ void MainWindow::monitorTick(MonitorTimer timer) {
     ticking_ = false;
 }
 
+bool MainWindow::ended(const Held& held) {
+    return ::WaitForSingleObject(held.process.get(), 0) == WAIT_OBJECT_0;
+}
+
 bool MainWindow::allStillHeld(const std::wstring& name) const {
     if (!allHeld_ || held_.empty() || name != heldName_) return false;
-    return std::none_of(held_.begin(), held_.end(), [](const Held& h) {
-        return ::WaitForSingleObject(h.process.get(), 0) == WAIT_OBJECT_0;
-    });
+    return std::none_of(held_.begin(), held_.end(), ended);
 }
 
 void MainWindow::hold(const std::wstring& name, const std::vector<unsigned long>& ids) {
     if (name != heldName_) held_.clear();
     heldName_ = name;
     std::erase_if(held_, [&](const Held& h) {
-        return std::find(ids.begin(), ids.end(), h.id) == ids.end() ||
-               ::WaitForSingleObject(h.process.get(), 0) == WAIT_OBJECT_0;
+        return std::find(ids.begin(), ids.end(), h.id) == ids.end() || ended(h);
     });
     allHeld_ = true;
     for (unsigned long id : ids) {
@@ -266,15 +337,24 @@ void MainWindow::hold(const std::wstring& name, const std::vector<unsigned long>
 void MainWindow::watch(unsigned long id, platform::UniqueHandle process) {
     HANDLE handle = process.get();
     held_.push_back({id, std::move(process), std::make_unique<ui::HandleWait>(handle, [this] {
-                         // Another copy may still run: count again now.
-                         if (monitor_.runningTimerOn() || monitor_.stoppedTimerOn())
-                             monitorTick(monitor_.runningTimerOn() ? MonitorTimer::Running
-                                                                   : MonitorTimer::Stopped);
+                         if (!monitor_.runningTimerOn() && !monitor_.stoppedTimerOn()) return;
+                         // Every copy held has ended: this instance saw the stop, whatever
+                         // another one may have started since. Else count again now.
+                         const bool allEnded = allHeld_ && !held_.empty() &&
+                                               std::all_of(held_.begin(), held_.end(), ended);
+                         monitorTick(monitor_.runningTimerOn() ? MonitorTimer::Running
+                                                               : MonitorTimer::Stopped,
+                                     allEnded);
                      })});
 }
 
 void MainWindow::restartIfDue() {
     if (!restart_.on || !restarts_.due(now())) return;
+    // One instance at a time restarts a program, and each counts again first: another
+    // instance watching it may have brought it back already. Busy: the next check sees.
+    const platform::RestartLock lock(processName_);
+    if (!lock.held()) return;
+    if (context_.probe(processName_, false).outcome != platform::ProbeOutcome::NotFound) return;
     platform::StartedProgram program;
     const platform::Result started =
         context_.startProgram(restart_.command, restart_.folder, program);
@@ -296,7 +376,7 @@ void MainWindow::startAlert(AlertQueue::Next next) {
         const std::wstring path = alertScriptPath(program.folder, program.instanceName, next->kind);
         try_.emplace();
         try_->id = next->id;
-        try_->logStart = std::max(platform::fileSize(mailerLog()), 0LL);
+        try_->logStart = try_->readTo = std::max(platform::fileSize(mailerLog()), 0LL);
         const platform::Result started = context_.startScript(path, try_->script);
         if (started.ok()) break;
         try_.reset();
@@ -308,20 +388,20 @@ void MainWindow::startAlert(AlertQueue::Next next) {
     ALERT_TIMER_.setEnabled(alerts_.busy() || alerts_.mayRemind());
 }
 
-void MainWindow::endTry() {
-    if (try_) try_->script.end();
-    try_.reset();
+AlertQueue::Observation MainWindow::observeTry() {
+    // Whether it has ended is asked first: what it wrote before its end is then all read.
+    const std::optional<unsigned long> exit = try_->script.exitCode();
+    const std::string piece = platform::readFileFrom(mailerLog(), try_->readTo, kLogPiece);
+    try_->log.add(piece);
+    try_->readTo += static_cast<long long>(piece.size());
+    return {exit.has_value(), exit.value_or(0), try_->log.grew(), piece.size() < kLogPiece,
+            try_->log.verdict()};
 }
 
 void MainWindow::ALERT_TIMER_Timer() {
     if (try_) {
-        const std::optional<unsigned long> exit = try_->script.exitCode();
         bool end = false;
-        const AlertQueue::Next next =
-            alerts_.observe(try_->id,
-                            {exit.has_value(), exit.value_or(0),
-                             platform::readFileFrom(mailerLog(), try_->logStart)},
-                            now(), end);
+        const AlertQueue::Next next = alerts_.observe(try_->id, observeTry(), now(), end);
         if (end) try_->script.end();
         if (alerts_.running() != try_->id) try_.reset();
         startAlert(next);

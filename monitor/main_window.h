@@ -32,7 +32,9 @@ public:
 
     // Hidden fields: the instance's in-memory state, shared with the other windows.
     const std::wstring& processName() const { return processName_; }
-    void setProcessName(std::wstring name) { processName_ = std::move(name); }
+    // Another name is watched from now on: what is owed about the one before is dropped, and
+    // what the last e-mail told starts afresh. The line that says what was dropped, if anything.
+    std::wstring setProcessName(std::wstring name);
     const std::wstring& runnerName() const { return runnerName_; }
     const std::wstring& runningCommand() const { return runningCommand_; }
     const std::wstring& stoppedCommand() const { return stoppedCommand_; }
@@ -46,10 +48,12 @@ public:
     // Started by Windows at logon: the first check waits for the set delay.
     void setStartedAtLogon(bool atLogon) { atLogon_ = atLogon; }
 
-    // Watch for a stop (the stopped timer and the run light are left as they are).
+    // Watch for a stop (the stopped timer and the run light are left as they are). Switched on
+    // from off, a restart given up is tried again.
     void startMonitoring();
-    // Both timers off and the not-monitoring look.
-    void stopMonitoring();
+    // Both timers off and the not-monitoring look; what is owed is dropped, and the line
+    // that says so returned.
+    std::wstring stopMonitoring();
 
     // Bringing the watched program back when it stops. While on, a stop is seen the moment
     // the watched processes end, not at the next check.
@@ -84,12 +88,13 @@ protected:
 
 private:
     void createControls();
-    void monitorTick(MonitorTimer timer);
+    // `seenEnding`: every copy held has just ended, which is a stop whatever a count says now.
+    void monitorTick(MonitorTimer timer, bool seenEnding = false);
     void showRunLight();
     void applyMonitorTimers();
     void startAlert(AlertQueue::Next next);
-    // Ends the try on its way, with its mailer: the strip closes.
-    void endTry();
+    // At start: what was owed at the last close, and its try if it is still on its way.
+    void restoreOwed(const Owed& owed);
     void tellTestOutcome();
     // Keeps what is owed in the store whenever it changes; reads it back at load.
     void keepOwed();
@@ -97,16 +102,21 @@ private:
     std::wstring mailerLog() const;
     // The processes of the watched name, held so that their end is seen at once.
     bool allStillHeld(const std::wstring& name) const;
+    struct Held;
+    static bool ended(const Held& held);
     void hold(const std::wstring& name, const std::vector<unsigned long>& ids);
     void watch(unsigned long id, platform::UniqueHandle process);
     void restartIfDue();
+    // What the mailer's log gained since the try started, read a piece at a time.
+    AlertQueue::Observation observeTry();
 
     // The try of an alert on its way: its script, and where the mailer's log stood at its
     // start. Only one runs at a time, so what the log gains meanwhile is this try's own.
     struct Try {
         int id = 0;
         platform::StartedScript script;
-        long long logStart = 0;
+        long long logStart = 0, readTo = 0;
+        MailerLog log;
     };
 
     const platform::InstanceContext& context_;
@@ -119,6 +129,7 @@ private:
     std::optional<Try> try_;
     std::function<void(bool, const std::wstring&)> testDone_;
     std::optional<Seconds> reminderSeconds_;  // the hidden key, in place of the minutes
+    Seconds stableSeconds_ = 30;
     bool atLogon_ = false;
     bool firstCheckDelayed_ = false;
     std::wstring keptText_;  // what the store holds of what is owed

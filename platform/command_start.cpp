@@ -1,6 +1,7 @@
 #include "platform/command_start.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -25,6 +26,24 @@ bool create(const wchar_t* application, const std::wstring& commandLine, WORD sh
     info = {UniqueHandle(raw.hProcess), UniqueHandle(raw.hThread), raw.dwProcessId};
     return true;
 }
+
+unsigned long long creationOf(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// Ends the processes `parent` started. A script taken up again has no job to hold them.
+void endChildrenOf(DWORD parent) {
+    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {sizeof(entry)};
+    for (BOOL more = snapshot && ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID != parent) continue;
+        const UniqueHandle child(::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        if (child) ::TerminateProcess(child.get(), ERROR_TIMEOUT);
+    }
+}
 }  // namespace
 
 std::optional<unsigned long> StartedScript::exitCode() const {
@@ -36,7 +55,10 @@ std::optional<unsigned long> StartedScript::exitCode() const {
 }
 
 void StartedScript::end() {
-    if (job_) ::TerminateJobObject(job_.get(), ERROR_TIMEOUT);
+    if (job_)
+        ::TerminateJobObject(job_.get(), ERROR_TIMEOUT);
+    else if (process_ && !exitCode())
+        endChildrenOf(id_);
     if (!process_) return;
     ::TerminateProcess(process_.get(), ERROR_TIMEOUT);
     // Termination completes on its own time; the next try starts only once this one is gone.
@@ -67,20 +89,38 @@ Result startBatchHidden(const std::wstring& scriptPath, StartedScript& started) 
     if (!create(cmd.c_str(), commandLine, SW_HIDE, CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
                 info))
         return {::GetLastError()};
-    // Without a job the script still runs; only ending its mailer after the time limit is lost.
-    // The job ends what it holds when the watchdog lets go of it, even by a crash: a mailer
-    // never outlives the try it belongs to.
+    // The job holds the mailer too, so that a try past its time limit ends whole. Without one
+    // the script still runs; only its children are then looked for by hand. Closing the
+    // watchdog lets a mailer on its way finish: its e-mail is not lost with the strip.
     UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (job)
-        ::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
-                                  sizeof(limits));
     if (job && !::AssignProcessToJobObject(job.get(), info.process.get())) job.reset();
     ::ResumeThread(info.thread.get());
     started.job_ = std::move(job);
+    started.id_ = info.processId;
+    started.created_ = creationOf(info.process.get());
     started.process_ = std::move(info.process);
     return {};
+}
+
+bool adoptScript(unsigned long processId, unsigned long long created, StartedScript& script) {
+    UniqueHandle process(::OpenProcess(
+        SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, processId));
+    if (!process || created == 0 || creationOf(process.get()) != created ||
+        ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0)
+        return false;
+    script.job_.reset();
+    script.process_ = std::move(process);
+    script.id_ = processId;
+    script.created_ = created;
+    return true;
+}
+
+long long secondsSince(unsigned long long created) {
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const unsigned long long at =
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return at > created ? static_cast<long long>((at - created) / 10000000ULL) : 0;
 }
 
 Result startProgram(const std::wstring& commandLine, const std::wstring& folder,

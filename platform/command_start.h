@@ -16,18 +16,30 @@ namespace kovalt::platform {
 
 #ifdef _WIN32
 // A started script: its process, and a job that holds every process it starts (the mailer).
-// Letting go of it ends them all.
+// Letting go of it lets them finish on their own; the process is known by its id and its
+// creation time, so that the watchdog's next start can take it up again.
 class StartedScript {
 public:
     // The script's exit status once it has ended; nothing while it runs.
     std::optional<unsigned long> exitCode() const;
     // Ends the script and everything it started.
     void end();
+    unsigned long processId() const { return id_; }
+    unsigned long long created() const { return created_; }
 
 private:
     friend Result startBatchHidden(const std::wstring&, StartedScript&);
+    friend bool adoptScript(unsigned long, unsigned long long, StartedScript&);
     UniqueHandle job_, process_;
+    unsigned long id_ = 0;
+    unsigned long long created_ = 0;
 };
+
+// A script started before the watchdog last closed and still running, taken up again; false
+// when it has ended (or its id now names another process).
+bool adoptScript(unsigned long processId, unsigned long long created, StartedScript& script);
+// The seconds since a process was created, by a creation time as StartedScript gives it.
+long long secondsSince(unsigned long long created);
 
 // Runs the script through "cmd.exe /d /c" with its path quoted, so a folder with blanks works
 // and no other program can be started in its place. A script that does not exist is reported

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win_handles.h"
@@ -55,14 +56,18 @@ UniqueFile openToRead(const std::wstring& path) {
                                     OPEN_EXISTING, 0, nullptr));
 }
 
-// The rest of a file from where it stands, or nothing when a read fails.
-std::optional<std::string> readRest(HANDLE file) {
+// The rest of a file from where it stands, `most` bytes at the most, or nothing when a read
+// fails.
+std::optional<std::string> readRest(HANDLE file, size_t most = static_cast<size_t>(-1)) {
     std::string bytes;
-    char buffer[4096];
-    for (DWORD got = 0;; bytes.append(buffer, got)) {
-        if (!::ReadFile(file, buffer, sizeof(buffer), &got, nullptr)) return std::nullopt;
-        if (!got) return bytes;
+    char buffer[65536];
+    for (DWORD got = 0; bytes.size() < most; bytes.append(buffer, got)) {
+        const DWORD want =
+            static_cast<DWORD>(std::min<size_t>(sizeof(buffer), most - bytes.size()));
+        if (!::ReadFile(file, buffer, want, &got, nullptr)) return std::nullopt;
+        if (!got) break;
     }
+    return bytes;
 }
 
 // What a target holds before it is replaced, to put back: its bytes, or nothing when there is
@@ -138,12 +143,12 @@ long long fileSize(const std::wstring& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-std::string readFileFrom(const std::wstring& path, long long offset) {
+std::string readFileFrom(const std::wstring& path, long long offset, size_t most) {
     const UniqueFile file = openToRead(path);
     LARGE_INTEGER at;
     at.QuadPart = offset;
     if (!file || !::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return {};
-    return readRest(file.get()).value_or(std::string());
+    return readRest(file.get(), most).value_or(std::string());
 }
 
 namespace {

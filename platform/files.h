@@ -36,9 +36,10 @@ bool folderExists(const std::wstring& path);
 
 // A file's size in bytes, or -1 when it cannot be read.
 long long fileSize(const std::wstring& path);
-// What a file holds from `offset` on, opened so that others may go on writing it; empty when it
-// cannot be read.
-std::string readFileFrom(const std::wstring& path, long long offset);
+// What a file holds from `offset` on, `most` bytes at the most, opened so that others may go on
+// writing it; empty when it cannot be read.
+std::string readFileFrom(const std::wstring& path, long long offset,
+                         size_t most = static_cast<size_t>(-1));
 
 // The text in the system's ANSI code page, or nothing when a character has no byte there.
 std::optional<std::string> toAnsi(const std::wstring& text);

@@ -16,14 +16,15 @@ ProgramIdentity identityFromPath(std::wstring_view path) {
     return {std::wstring(folder), std::wstring(file)};
 }
 
-std::wstring instanceLockName(std::wstring_view name) {
+namespace {
+std::wstring lockName(std::wstring_view kind, std::wstring_view name) {
     constexpr size_t kReadable = 64;
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the characters
     for (wchar_t c : name) {
         hash ^= static_cast<std::uint32_t>(c);
         hash *= 1099511628211ull;
     }
-    std::wstring lock = L"Local\\KOVALT-";
+    std::wstring lock = L"Local\\KOVALT-" + std::wstring(kind);
     for (wchar_t c : name.substr(0, kReadable)) {
         const bool kept = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
                           (c >= L'0' && c <= L'9') || c == L'-' || c == L'_' || c == L'.';
@@ -33,5 +34,9 @@ std::wstring instanceLockName(std::wstring_view name) {
     for (int shift = 60; shift >= 0; shift -= 4) lock += L"0123456789ABCDEF"[(hash >> shift) & 15];
     return lock;
 }
+}  // namespace
+
+std::wstring instanceLockName(std::wstring_view name) { return lockName(L"", name); }
+std::wstring restartLockName(std::wstring_view name) { return lockName(L"RESTART-", name); }
 
 }  // namespace kovalt::platform

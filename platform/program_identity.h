@@ -21,6 +21,9 @@ ProgramIdentity identityFromPath(std::wstring_view executablePath);
 // name: letters, digits and "-_." are kept for the reader, the rest becomes "_", and a hash of
 // the whole name keeps apart the names that differ only in what was dropped or cut.
 std::wstring instanceLockName(std::wstring_view foldedInstanceName);
+// The same for the lock held while a watched program is restarted ("Local\KOVALT-RESTART-..."),
+// from its file name with its case already folded.
+std::wstring restartLockName(std::wstring_view foldedProgramName);
 
 #ifdef _WIN32
 // The identity of the running executable, and its full path, asked afresh at every call.

@@ -39,6 +39,23 @@ InstanceLock::InstanceLock(const std::wstring& instanceName)
       // A copy run as administrator makes an object the others may not open: held all the same.
       heldElsewhere_(::GetLastError() == (object_ ? ERROR_ALREADY_EXISTS : ERROR_ACCESS_DENIED)) {}
 
+RestartLock::RestartLock(const std::wstring& programName)
+    : object_(::CreateMutexW(nullptr, FALSE, restartLockName(folded(programName)).c_str())) {
+    // Left by a copy that ended while holding it: free to take. Made by a copy run as
+    // administrator: that copy restarts. Not made for another reason: restarting twice is
+    // better than not at all.
+    if (!object_) {
+        held_ = ::GetLastError() != ERROR_ACCESS_DENIED;
+        return;
+    }
+    const DWORD waited = ::WaitForSingleObject(object_.get(), 0);
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+}
+
+RestartLock::~RestartLock() {
+    if (held_ && object_) ::ReleaseMutex(object_.get());
+}
+
 bool bringRunningCopyForward(const std::wstring& instanceName, const wchar_t* windowClass) {
     const std::wstring name = folded(instanceName);
     for (int attempt = 0; attempt < 30; ++attempt) {

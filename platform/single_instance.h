@@ -26,6 +26,21 @@ private:
     bool heldElsewhere_ = false;
 };
 
+// Held while this copy restarts the watched program, so that two instances watching one program
+// never start it twice: not held when another copy is restarting it at this moment.
+class RestartLock {
+public:
+    explicit RestartLock(const std::wstring& programName);
+    RestartLock(const RestartLock&) = delete;
+    RestartLock& operator=(const RestartLock&) = delete;
+    ~RestartLock();
+    bool held() const { return held_; }
+
+private:
+    UniqueHandle object_;
+    bool held_ = false;
+};
+
 // Brings forward the top-level window of `windowClass` that another copy of the instance shows:
 // restored when minimised, then made the foreground window. Windows lets a program just started
 // by the user do that; when it refuses (the start came from elsewhere), the window is only raised

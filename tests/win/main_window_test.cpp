@@ -44,6 +44,14 @@ TEST_F(MainWindowTest, ATickNeverRunsInsideAnotherSoAChangeIsAlertedOnce) {
     EXPECT_EQ(started, std::vector{script(L"STOPPED")});
 }
 
+TEST_F(MainWindowTest, WithMonitoringOffWhatWasOwedIsDroppedAndNothingSent) {
+    seed({{L"OWED_ALERT", L"STOPPED 0 RUNNING"}});
+    openMain();
+    ui::pumpMessages(1500ms);
+    EXPECT_TRUE(started.empty());
+    EXPECT_EQ(stored(L"OWED_ALERT"), L"NONE 0 RUNNING") << "what the last e-mail told stays";
+}
+
 TEST_F(MainWindowTest, LoggingOffKeepsThePosition) {
     HWND w = openMain().hwnd();
     ::SetWindowPos(w, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -97,7 +105,8 @@ TEST_F(MainWindowTest, WithRestartOnAStopIsSeenAtOnceAndTheProgramBroughtBack) {
 
     // A command that cannot start says why, and shows without hovering.
     w.setRestart({true, L"\"" + programFolder + L"\\gone.exe\"", programFolder});
-    w.startMonitoring();
+    w.stopMonitoring();
+    w.startMonitoring();  // switched on again: restarts start afresh
     w.setProcessName(L"gone.exe");
     w.PROCESS_RUNNING_TIMER_Timer();
     EXPECT_EQ(caption(), L"STOPPED !");

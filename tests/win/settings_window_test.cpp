@@ -102,21 +102,24 @@ TEST_F(SettingsWindowTest, OkBringsStoredAlertScriptsToTheWatchedNameOrStaysToSa
     EXPECT_EQ(main->stoppedCommand(), stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX"));
 }
 
-TEST_F(SettingsWindowTest, TheRestartBoxesFillFromTheRunningProgramAndOkRefusesAnotherProgram) {
+TEST_F(SettingsWindowTest, TheRestartBoxesFillWhenTickedAndOkRefusesAnotherProgram) {
     platform::StartedProgram running;
     const std::wstring path = runSleeperCopy(L"filled", L"30", running);
     ASSERT_FALSE(path.empty());
     const std::wstring name = path.substr(programFolder.size() + 1);
     seed({{L"PROCESS_NAME_TEXTBOX", name}});
     SettingsWindow& w = openSettings();
+    main->PROCESS_RUNNING_TIMER_Timer();  // the strip sees it run
+    EXPECT_EQ(w.controlText(SettingsWindow::RESTART_COMMAND_TEXTBOX), L"")
+        << "a command line may hold a secret: not taken unless asked for";
+    click(w, SettingsWindow::RESTART_TICKBOX);
     // Wine reports no command line for another process, so the program alone is offered.
     const std::wstring offered = w.controlText(SettingsWindow::RESTART_COMMAND_TEXTBOX);
     EXPECT_TRUE(offered.starts_with(L"\"" + path + L"\"")) << test::narrow(offered);
     EXPECT_EQ(w.controlText(SettingsWindow::RESTART_FOLDER_TEXTBOX), programFolder);
-    EXPECT_EQ(stored(L"RESTART_COMMAND_TEXTBOX"), offered) << "stored at once";
+    EXPECT_EQ(stored(L"RESTART_COMMAND_TEXTBOX"), std::nullopt) << "stored at OK, not before";
     ::TerminateProcess(running.process.get(), 1);
 
-    click(w, SettingsWindow::RESTART_TICKBOX);
     w.setControlText(SettingsWindow::RESTART_COMMAND_TEXTBOX, L"notepad.exe");
     click(w, SettingsWindow::OK_BUTTON);
     EXPECT_TRUE(w.isOpen());
@@ -124,12 +127,39 @@ TEST_F(SettingsWindowTest, TheRestartBoxesFillFromTheRunningProgramAndOkRefusesA
                     .starts_with(L"Restart when stopped was not stored: The restart command "
                                  L"starts notepad.exe, not the watched "));
     EXPECT_EQ(stored(L"RESTART_TICKBOX"), std::nullopt);
-    EXPECT_EQ(stored(L"RESTART_COMMAND_TEXTBOX"), offered);
     EXPECT_EQ(stored(L"PROCESS_NAME_TEXTBOX"), name) << "the rest is stored as always";
     w.setControlText(SettingsWindow::RESTART_COMMAND_TEXTBOX, L"\"" + path + L"\"");
     click(w, SettingsWindow::OK_BUTTON);
     EXPECT_FALSE(w.isOpen());
     EXPECT_EQ(stored(L"RESTART_TICKBOX"), L"1");
+}
+
+TEST_F(SettingsWindowTest, OpenedWhileStoppedItMailsTheStopAgainLeavesTheRestartsAndStoresItsFive) {
+    const std::wstring gone = L"\"" + programFolder + L"\\gone.exe\"";
+    seed({{L"PROCESS_NAME_TEXTBOX", L"gone.exe"},
+          {L"ENABLED_TICKBOX", L"1"},
+          {L"RESTART_TICKBOX", L"1"},
+          {L"RESTART_COMMAND_TEXTBOX", gone},
+          {L"RESTART_FOLDER_TEXTBOX", programFolder}});
+    auto& strip = openMain();
+    const auto tooltip = [&] {
+        return ui::WindowTestAccess::tooltip(strip, monitor::MainWindow::RUN_LIGHT_LABEL);
+    };
+    strip.PROCESS_RUNNING_TIMER_Timer();  // the stop: its alert, and a restart that fails
+    EXPECT_NE(tooltip().find(L" (1 of 5)"), std::wstring::npos);
+    store.saved.clear();
+    auto w = test::opened<SettingsWindow>(context, strip);
+    EXPECT_TRUE(strip.processRunningTimer().enabled()) << "watching for a stop again";
+    EXPECT_TRUE(test::waitUntil([&] { return tooltip().find(L" (2 of 5)") != std::wstring::npos; }))
+        << "the count goes on";
+    EXPECT_EQ(started, (std::vector{script(L"STOPPED"), gone, script(L"STOPPED"), gone}));
+    // Confirmed untouched, it stores what it always stored, once, and nothing it came with.
+    store.saved.clear();
+    click(*w, SettingsWindow::OK_BUTTON);
+    EXPECT_FALSE(w->isOpen());
+    EXPECT_EQ(store.saved, (std::vector<std::wstring>{L"MAIN_SETTINGS_Left", L"MAIN_SETTINGS_Top",
+                                                      L"ENABLED_TICKBOX", L"RUNNER_NAME_TEXTBOX",
+                                                      L"PROCESS_NAME_TEXTBOX"}));
 }
 
 TEST_F(SettingsWindowTest, TheReminderIsKeptOnlyAsWholeMinutesFromOneToADay) {
