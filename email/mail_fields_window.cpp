@@ -19,13 +19,13 @@ constexpr std::pair<int, TlsBox> kTlsBoxes[] = {{MailFieldsWindow::TLS_NO_TICKBO
 }  // namespace
 
 void MailFieldsWindow::createFieldControls() {
-    addPictureButton(BROWSE_SE_HOME_FOLDER_BUTTON, context_.icons.folder, {240, 840, 375, 375});
+    addPictureButton(BROWSE_SE_HOME_FOLDER_BUTTON, context_.icons.folder, {240, 840, 360, 375});
     addButton(USE_BUTTON, L"Use", {6240, 600, 615, 240});
     setFont(addTextBox(SE_HOME_TEXTBOX, L"", {600, 840, 9015, 315}), L"Tahoma", 8, true);
     addTextBox(SMTP_SERVER_ADDRESS_PORT_TEXTBOX, L"", {240, 1560, 6495, 285});
     addTextBox(SMTP_USERNAME_TEXTBOX, L"", {240, 2280, 4575, 285});
     addTextBox(SMTP_PASSWORD_TEXTBOX, L"", {5040, 2280, 4575, 285}, ES_PASSWORD);
-    addTickBox(SHOW_PASSWORD_TICKBOX, L"Show Password", {8160, 2040, 1575, 255});
+    addTickBox(SHOW_PASSWORD_TICKBOX, L"Show Password", {8160, 2040, 1575, 240});
     addTextBox(SEND_FROM_ADDRESS_TEXTBOX, L"", {240, 3000, 4575, 285});
     addTextBox(SEND_TO_ADDRESS_TEXTBOX, L"", {5040, 3000, 4575, 285});
     addTextBox(SEND_CC_ADDRESS_TEXTBOX, L"", {240, 3720, 4575, 285});
@@ -41,17 +41,17 @@ void MailFieldsWindow::createLabels(const wchar_t* heading) {
     addHeading(TITLE_LABEL, L"KOV-ALT", {120, 120, 2295, 375});
     addHeading(HEADING_LABEL, heading, {2520, 120, 7215, 375});
     addLabel(HINT_LABEL, L"\"SendEmail.exe\" HOME - eg - C:\\TALVERO-ROOT\\SendEmail",
-             {240, 600, 5895, 255});
+             {240, 600, 5895, 240});
     addLabel(SMTP_SERVER_PORT_LABEL, L"SMTP SERVER:PORT - e.g. IP:25 or FQDN:25",
-             {240, 1320, 4695, 255});
+             {240, 1320, 4695, 240});
     addControl(L"BUTTON", TLS_FRAME, L"TLS", BS_GROUPBOX | WS_CLIPSIBLINGS,
                {6960, 1200, 2655, 615});
-    addLabel(SMTP_USERNAME_LABEL, L"SMTP Username", {240, 2040, 1455, 255});
-    addLabel(SMTP_PASSWORD_LABEL, L"Password", {5040, 2040, 855, 255});
-    addLabel(FROM_LABEL, L"From", {240, 2760, 1455, 255});
-    addLabel(TO_LABEL, L"To", {5040, 2760, 1455, 255});
-    addLabel(CC_LABEL, L"Cc", {240, 3480, 1455, 255});
-    addLabel(BCC_LABEL, L"Bcc", {5040, 3480, 1455, 255});
+    addLabel(SMTP_USERNAME_LABEL, L"SMTP Username", {240, 2040, 1455, 240});
+    addLabel(SMTP_PASSWORD_LABEL, L"Password", {5040, 2040, 855, 240});
+    addLabel(FROM_LABEL, L"From", {240, 2760, 1455, 240});
+    addLabel(TO_LABEL, L"To", {5040, 2760, 1455, 240});
+    addLabel(CC_LABEL, L"Cc", {240, 3480, 1455, 240});
+    addLabel(BCC_LABEL, L"Bcc", {5040, 3480, 1455, 240});
     addStatusLine(STATUS_LABEL, {240, 4035, 9375, 255});
 }
 

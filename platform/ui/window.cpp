@@ -211,7 +211,7 @@ LRESULT Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
-            return onCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+            return onCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
         case WM_DPICHANGED: onDpiChanged(HIWORD(wp), reinterpret_cast<RECT*>(lp)); return 0;
         case WM_CLOSE:
             if (!closed_) {
@@ -385,10 +385,12 @@ const ControlColors* Window::colorsOf(HWND control) const {
     return it == painted_.end() ? nullptr : &it->second.colors;
 }
 
-LRESULT Window::onCtlColor(HDC dc, HWND control) {
+LRESULT Window::onCtlColor(UINT msg, HDC dc, HWND control) {
     auto it = painted_.find(control);
+    // Windows' own colours otherwise: an editable box on the window colour, a read-only or
+    // disabled one (which asks as a static) on the dialog's.
     if (it == painted_.end())
-        return ::DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+        return ::DefWindowProcW(hwnd_, msg, reinterpret_cast<WPARAM>(dc),
                                 reinterpret_cast<LPARAM>(control));
     ::SetTextColor(dc, it->second.colors.text);
     ::SetBkColor(dc, it->second.colors.background);

@@ -146,7 +146,7 @@ private:
     static LRESULT CALLBACK thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     void onCommandMessage(int id, int code, HWND control);
-    LRESULT onCtlColor(HDC dc, HWND control);
+    LRESULT onCtlColor(UINT msg, HDC dc, HWND control);
     void onDpiChanged(UINT dpi, const RECT* suggested);
     void relayout();
     HFONT fontFor(const wchar_t* face, double points, bool bold);

@@ -1,5 +1,9 @@
-// What holds for every window: where it opens from, and what its closing stores.
+// What holds for every window: where it opens from, what its closing stores, and that at its
+// default size (at 100 % and 150 %) every control it shows lies in it, apart from the others.
 #include "about/about_window.h"
+#include "about/donations_window.h"
+#include "email/email_shared_window.h"
+#include "email/output_commands_window.h"
 #include "win_test_support.h"
 
 using namespace kovalt;
@@ -77,3 +81,86 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{"donations", &Openers::about, about::AboutWindow::DONATIONS_BUTTON,
                         L"BREVLIN_TALVERO_DONATIONS_WINDOW", L"DONATIONS_WINDOW-"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+// What breaks a window's layout: a control it shows outside its client area, or two that overlap,
+// but for a group box around its tick boxes, a box without text put behind a button as its
+// frame, and the controls `below` meant to lie below what the window shows.
+std::vector<std::string> layoutFaults(const ui::Window& w, std::initializer_list<int> below = {}) {
+    RECT client;
+    ::GetClientRect(w.hwnd(), &client);
+    std::vector<std::pair<HWND, RECT>> shown;
+    for (HWND c = ::GetWindow(w.hwnd(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(c) || std::ranges::count(below, ::GetDlgCtrlID(c))) continue;
+        RECT r;
+        ::GetWindowRect(c, &r);
+        ::MapWindowPoints(nullptr, w.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        shown.emplace_back(c, r);
+    }
+    const auto named = [](HWND c) {
+        return std::to_string(::GetDlgCtrlID(c)) + " \"" +
+               test::narrow(ui::Window::controlText(c)) + "\"";
+    };
+    const auto holds = [](HWND outer, const RECT& o, const RECT& inner) {
+        const bool group = (::GetWindowLongW(outer, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+        RECT both;
+        return (group || ::GetWindowTextLengthW(outer) == 0) &&
+               ::IntersectRect(&both, &o, &inner) && ::EqualRect(&both, &inner);
+    };
+    std::vector<std::string> faults;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const auto& [c, r] = shown[i];
+        if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom)
+            faults.push_back(named(c) + " lies outside the window");
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            const auto& [d, q] = shown[j];
+            RECT both;
+            if (::IntersectRect(&both, &r, &q) && !holds(c, r, q) && !holds(d, q, r))
+                faults.push_back(named(c) + " overlaps " + named(d));
+        }
+    }
+    return faults;
+}
+using EveryWindowLayout = Openers;
+}  // namespace
+
+TEST_F(EveryWindowLayout, AtItsDefaultSizeEveryControlLiesInTheWindowApartFromTheOthers) {
+    const bool child = ::GetEnvironmentVariableW(L"KOVALT_LAYOUT_DPI", nullptr, 0) > 0;
+    std::vector<std::pair<const char*, std::vector<std::string>>> windows;
+    windows.emplace_back("strip", layoutFaults(strip()));
+    windows.emplace_back("settings", layoutFaults(settingsWindow()));
+    windows.emplace_back("e-mail", layoutFaults(email()));
+    windows.emplace_back(
+        "shared", layoutFaults(*test::opened<email::EmailSharedWindow>(context, *emailMain)));
+    windows.emplace_back("viewer", layoutFaults(*test::opened<email::OutputCommandsWindow>(
+                                       context, *main, main->hwnd())));
+    windows.emplace_back("about", layoutFaults(about()));
+    windows.emplace_back(
+        "donations", layoutFaults(*test::opened<about::DonationsWindow>(context, window->hwnd()),
+                                  {about::DonationsWindow::DOUBLE_CLICK_MESSAGE_TEXTBOX}));
+    for (const auto& [name, faults] : windows)
+        for (const std::string& fault : faults)
+            ADD_FAILURE() << name << " at " << main->dpi() << " DPI: " << fault;
+    if (child) return;
+    // Again at 150 %: Windows reads the DPI when a program starts, so in a copy of this test.
+    const wchar_t* desktop = L"Control Panel\\Desktop";
+    DWORD before = 0, size = sizeof(before);
+    const bool had = ::RegGetValueW(HKEY_CURRENT_USER, desktop, L"LogPixels", RRF_RT_REG_DWORD,
+                                    nullptr, &before, &size) == ERROR_SUCCESS;
+    const DWORD dpi = 144;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, desktop, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+    ::SetEnvironmentVariableW(L"KOVALT_LAYOUT_DPI", L"144");
+    std::wstring command =
+        L"\"" + platform::currentExecutable() + L"\" --gtest_filter=EveryWindowLayout.*";
+    platform::StartedProgram copy;
+    ASSERT_TRUE(platform::startProgram(command, L"", copy).ok());
+    ::WaitForSingleObject(copy.process.get(), 120000);
+    DWORD code = 1;
+    ::GetExitCodeProcess(copy.process.get(), &code);
+    if (had)
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, desktop, L"LogPixels", REG_DWORD, &before, size);
+    else
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, desktop, L"LogPixels");
+    ::SetEnvironmentVariableW(L"KOVALT_LAYOUT_DPI", nullptr);
+    EXPECT_EQ(code, 0u) << "at 144 DPI (its output is above)";
+}

@@ -12,6 +12,7 @@ struct PlainWindow : ui::Window {
         created = create(L"KOVALT_TEST_WINDOW", WS_CAPTION, 0, L"test", owner, IDI_KOVALT);
     }
     using Window::addLabel;
+    using Window::addTextBox;
     using Window::showFailure;
     void onCommand(int, int, HWND) override { throw std::runtime_error("a handler failed"); }
     platform::Result created;
@@ -72,4 +73,22 @@ TEST(Window, FailuresAreReportedNotLost) {
     HWND label = w.addLabel(2, L"button", {0, 0, 1440, 255});
     w.showFailure(label, L"The settings window could not open: denied");
     EXPECT_EQ(ui::WindowTestAccess::tooltip(w, 2), L"The settings window could not open: denied");
+}
+
+TEST(Window, AnEditableBoxIsDrawnOnTheWindowColourAReadOnlyOneOnTheDialogs) {
+    PlainWindow w;
+    w.applyPlacement({1000, 1000, 4000, 1500});
+    HWND boxes[] = {w.addTextBox(3, L"", {120, 120, 2880, 315}),
+                    w.addTextBox(4, L"", {120, 600, 2880, 315}, ES_READONLY)};
+    ::ShowWindow(w.hwnd(), SW_SHOWNOACTIVATE);
+    ::UpdateWindow(w.hwnd());
+    ui::pumpMessages(100ms);
+    COLORREF seen[2];
+    for (int i = 0; i < 2; ++i) {
+        HDC dc = ::GetDC(boxes[i]);
+        seen[i] = ::GetPixel(dc, 20, 5);
+        ::ReleaseDC(boxes[i], dc);
+    }
+    EXPECT_EQ(seen[0], ::GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(seen[1], ::GetSysColor(COLOR_BTNFACE));
 }
