@@ -1,11 +1,12 @@
-"""Alerts while a mailer is still sending: a change waits behind the try on its way, only the
-newest waiting change is sent, a flapping program is mailed no more than the cap allows, and a
-server that never answers holds one mailer, not many."""
+"""Alerts while a mailer is still sending: a change waits behind the try on its way, a flapping
+program is mailed no more than the cap allows, a server that never answers holds one mailer,
+not many; a mailer on its way when the strip closes finishes, and is judged at the next start;
+an alert owed about one program is never mailed under another's name."""
 import random
 import time
 
-from harness import (MailerCount, MailServer, SilentServer, install_mailer, mailers_running,
-                     wait_for)
+from harness import (ENABLED, MAIN, PROCESS_NAME, SETTINGS, SETTINGS_OK, SETTINGS_STATUS, TLV_BUTTON,
+                     MailerCount, MailServer, SilentServer, install_mailer, mailers_running, wait_for)
 
 
 def set_up(wine, instance, port, **more):
@@ -85,6 +86,50 @@ def test_a_silent_server_and_a_crash_loop_hold_one_mailer_at_a_time(wine, instan
             time.sleep(0.5)
         p.wait_light("STOPPED !")
         wait_for(lambda: mailers_running() == 1, 90, "a try on its way")
-        p.close()  # the try on its way ends with the strip
+        p.close()  # the try on its way goes on without the strip ...
+        time.sleep(2)
+        assert mailers_running() == 1
+        p.start()  # ... until the next start takes it up and ends it at its time limit
         wait_for(lambda: mailers_running() == 0 and server.open == 0, 30, "no mailer left")
     assert server.most == 1 and mailers.most == 1, (server.most, mailers.most)
+
+
+def test_a_mailer_on_its_way_when_the_strip_closes_is_let_finish_and_not_sent_twice(
+        wine, instance):
+    with MailServer(lambda s: 8 if s.endswith("STOPPED") else 0) as server:
+        p, watched, process = set_up(wine, instance, server.port)
+        process.kill()
+        wait_for(lambda: mailers_running() == 1, 30, "the STOPPED e-mail on its way")
+        p.close()
+        wait_for(lambda: server.messages, 30, "the e-mail, sent after the strip closed")
+        p.start()
+        p.wait_light("STOPPED")
+        time.sleep(5)
+        assert kinds(server) == ["STOPPED"]
+
+
+def test_an_alert_owed_about_one_program_is_never_mailed_under_another_name(wine, instance):
+    server = MailServer()  # not listening yet
+    try:
+        p, watched, process = set_up(wine, instance, server.port, ALERT_RETRY_SECONDS="2")
+        other = p.folder / "bee.exe"
+        other.write_bytes(watched.read_bytes())
+        bee = wine.start_watched(other)
+        process.kill()
+        p.wait_light("STOPPED !")
+        # The user watches another program instead: switched off, renamed, switched on.
+        p.press(MAIN, TLV_BUTTON, p.caption)
+        p.press(SETTINGS, ENABLED)
+        p.wait_text(SETTINGS, SETTINGS_STATUS, "The STOPPED alert not yet sent was dropped: *")
+        p.type_text(SETTINGS, PROCESS_NAME, "bee.exe")
+        p.press(SETTINGS, ENABLED)
+        p.press(SETTINGS, SETTINGS_OK)
+        p.wait_light("RUNNING")
+        server.start()
+        time.sleep(6)  # three tries' time: nothing is owed
+        bee.kill()
+        wait_for(lambda: server.messages, 30, "the stop of the program watched now")
+        time.sleep(3)
+        assert server.subjects() == ["KOV-ALT - bee.exe - STOPPED"]
+    finally:
+        server.stop()

@@ -4,6 +4,7 @@
 //                                                  ending in "*": text that begins so)
 //   kovalt_driver.exe process NAME                 waits until a process of that name runs
 //   kovalt_driver.exe close CLASS CAPTION          closes a window as its close box would
+//   kovalt_driver.exe settext CLASS CAPTION ID TEXT  gives a text box TEXT, as typing it would
 // CAPTION "*" takes any window of the class. Each waits up to 30 s; exit code 0 when done.
 #include <windows.h>
 #include <tlhelp32.h>
@@ -46,10 +47,18 @@ int wmain(int argc, wchar_t** argv) {
         }
         HWND found = argc >= 5 ? control(argv[2], argv[3], argv[4]) : nullptr;
         if (command == L"click" && found && ::IsWindowEnabled(::GetParent(found))) {
-            // Posted, not sent: the click may open a modal window that stays open.
-            ::PostMessageW(::GetParent(found), WM_COMMAND,
-                           MAKEWPARAM(::GetDlgCtrlID(found), BN_CLICKED),
-                           reinterpret_cast<LPARAM>(found));
+            // Posted, not sent: the click may open a modal window that stays open. A tick box
+            // is clicked itself, so that it turns on or off as under the mouse.
+            if ((::GetWindowLongW(found, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX)
+                ::PostMessageW(found, BM_CLICK, 0, 0);
+            else
+                ::PostMessageW(::GetParent(found), WM_COMMAND,
+                               MAKEWPARAM(::GetDlgCtrlID(found), BN_CLICKED),
+                               reinterpret_cast<LPARAM>(found));
+            return 0;
+        }
+        if (command == L"settext" && argc == 6 && found) {
+            ::SendMessageW(found, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
             return 0;
         }
         if (command == L"text" && argc == 6 && found) {

@@ -19,6 +19,7 @@ SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\KOVALT"
 # Window classes and the ids of the controls used from outside.
 MAIN, TLV_BUTTON, RUN_LIGHT = "KOVALT_MAIN", 101, 103
 SETTINGS, CREATE_FOLDERS, EMAIL_SETTINGS, SETTINGS_OK = "KOVALT_SETTINGS", 212, 218, 219
+PROCESS_NAME, ENABLED, SETTINGS_STATUS = 208, 210, 213
 EMAIL_MAIN, EMAIL_OK, EMAIL_CANCEL = "KOVALT_EMAIL_MAIN_SETTINGS", 301, 304
 SEND_TEST, TEST_STATUS = 305, 306
 
@@ -118,6 +119,10 @@ class Program:
         """Closes the strip as its close box would."""
         self.wine.drive("close", MAIN, self.caption)
 
+    def type_text(self, window_class: str, control_id: int, text: str) -> None:
+        """Gives a text box of the program's window `text`, as typing it would."""
+        self.wine.drive("settext", window_class, "*", str(control_id), text)
+
     def wait_text(self, window_class: str, control_id: int, text: str) -> None:
         """Waits until a control of the program's window shows `text` (ending in "*": text
         that begins so)."""
@@ -153,10 +158,11 @@ class MailServer:
     """An SMTP server on 127.0.0.1 that keeps every message it receives, and when it arrived
     (time.monotonic()); it can go away and come back on the same port. `delay(subject)` gives
     the seconds it waits before it answers a message's data (the message counts as received
-    once answered)."""
+    once answered); while `refusing`, it answers every message with a failure."""
 
     def __init__(self, delay=None):
         self.messages, self.arrived = [], []
+        self.refusing = False  # every message answered with a failure
         self.lock = threading.Lock()
         self.port = free_port()
         self.controller = None
@@ -169,6 +175,8 @@ class MailServer:
 
         class Handler:
             async def handle_DATA(self, _server, _session, envelope):
+                if server.refusing:
+                    return "554 Transaction failed"
                 if server.delay:
                     subject = message_from_bytes(envelope.content)["Subject"] or ""
                     await asyncio.sleep(server.delay(str(make_header(decode_header(subject)))))
@@ -240,6 +248,25 @@ class SilentServer:
                     break
         with self.lock:
             self.open -= 1
+
+
+def windows_processes(exe_name: str, kill: bool = False) -> int:
+    """How many Windows processes of that file name run under Wine now; with `kill`, ended
+    (killing the Unix process of a Windows process ends it)."""
+    count = 0
+    for cmdline in Path("/proc").glob("[0-9]*/cmdline"):
+        try:
+            first = cmdline.read_bytes().split(b"\0")[0]
+        except OSError:
+            continue
+        if first.replace(b"/", b"\\").rsplit(b"\\", 1)[-1].lower() == exe_name.lower().encode():
+            count += 1
+            if kill:
+                try:
+                    os.kill(int(cmdline.parent.name), 9)
+                except OSError:
+                    pass
+    return count
 
 
 def mailers_running() -> int:
