@@ -1,53 +1,24 @@
 // The thin window layer: a window object behind each HWND, controls placed in twips and
 // scaled by the window's DPI, colours for labels, tooltips, timers that behave as the windows
-// expect, and modal showing over an owner whose timers keep ticking.
+// expect (timer.h), and modal showing over an owner whose timers keep ticking
+// (message_loop.h). The window's parts are in window.cpp (messages, life and placement),
+// controls.cpp and dialog_keys.cpp.
 #pragma once
 
 #include <windows.h>
 
-#include <chrono>
-#include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/result.h"
 #include "platform/ui/colour.h"
+#include "platform/ui/message_loop.h"
+#include "platform/ui/timer.h"
 #include "platform/ui/twips.h"
 #include "platform/win_handles.h"
 
 namespace kovalt::ui {
-
-class Window;
-
-// A window timer. Enabling (again) restarts the countdown; setting the interval of an enabled
-// timer restarts it with the new interval; an interval of 0 keeps it silent. A WM_TIMER that was
-// already queued when the timer went off is ignored.
-class Timer {
-public:
-    Timer(Window& owner, std::function<void()> onTick);
-    Timer(const Timer&) = delete;
-    Timer& operator=(const Timer&) = delete;
-    ~Timer();
-
-    bool enabled() const { return enabled_; }
-    UINT interval() const { return interval_; }
-    void setEnabled(bool on);
-    void setInterval(UINT milliseconds);
-    // Runs the tick handler if the timer is on: what WM_TIMER does.
-    void fire();
-
-private:
-    friend class Window;
-    void arm();
-
-    Window& owner_;
-    UINT_PTR id_;
-    UINT interval_ = 0;
-    bool enabled_ = false;
-    std::function<void()> onTick_;
-};
 
 struct ControlColors {
     Colour text;
@@ -126,7 +97,8 @@ protected:
     void setColors(HWND control, ControlColors colors);
     // What a control is painted with, or nothing when it has the system's colours.
     const ControlColors* colorsOf(HWND control) const;
-    // A font given in points (8.25 for the usual bold Arial), recreated at each DPI.
+    // A font given in points (8.25 for the usual bold Arial), recreated at each DPI. Controls
+    // given the same face, size and weight share one font.
     void setFont(HWND control, const wchar_t* face, double points, bool bold);
     // A tooltip for a control; empty text shows none.
     void setTooltip(HWND control, const std::wstring& text);
@@ -142,24 +114,37 @@ protected:
 private:
     friend class Timer;
     friend struct WindowTestAccess;  // the tests' view of colours and tooltips (tests/win)
+    // Posted when the focus has left a text box, to look at where it went once it is there.
+    static constexpr UINT kFocusLeft = WM_APP + 1;
+
     // No exception leaves it: one that reaches it is answered as an unhandled message.
     static LRESULT CALLBACK thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
-    void onCommandMessage(int id, int code, HWND control);
-    LRESULT onCtlColor(UINT msg, HDC dc, HWND control);
     void onDpiChanged(UINT dpi, const RECT* suggested);
     void relayout();
-    HFONT fontFor(const wchar_t* face, double points, bool bold);
+    static HICON programIcon(int resource, int size);
+
+    // Dialog keys and the focus (dialog_keys.cpp).
+    void onCommandMessage(int id, int code, HWND control);
+    LRESULT defaultButtonId() const;
+    bool onActivate(WPARAM wp);
+    void onFocusLeft(int id, HWND box);
+
+    // Painting and fonts of the controls (controls.cpp).
+    LRESULT onCtlColor(UINT msg, HDC dc, HWND control);
+    LRESULT onNotify(WPARAM wp, LPARAM lp);
+    struct FontKey {
+        std::wstring face;
+        double points;
+        bool bold;
+        auto operator<=>(const FontKey&) const = default;
+    };
+    HFONT fontFor(const FontKey& key);
+    void refreshFonts();
 
     struct Placed {
         HWND hwnd;
         TwipRect rect;
-    };
-    struct FontSpec {
-        std::wstring face;
-        double points;
-        bool bold;
-        platform::UniqueFont font;
     };
     struct Painted {
         ControlColors colors;
@@ -174,7 +159,10 @@ private:
     TwipRect placedTwips_;
     RECT placedPixels_ = {};
     std::vector<Placed> placed_;
-    std::map<HWND, std::unique_ptr<FontSpec>> fonts_;
+    // One font for each face, size and weight at the window's DPI, shared by the controls;
+    // what each control asked for says which to give it again when the DPI changes.
+    std::map<FontKey, platform::UniqueFont> fonts_;
+    std::map<HWND, FontKey> fontOf_;
     std::map<HWND, Painted> painted_;
     std::map<UINT_PTR, Timer*> timers_;
     UINT_PTR nextTimerId_ = 1;
@@ -182,48 +170,5 @@ private:
     int cancelButton_ = 0;
     int statusLine_ = 0;
 };
-
-// Runs `onSignal` on this thread once `handle` is signalled, from whichever of the program's
-// message loops waits (runMessageLoop, showModal, pumpMessages); a dialog of the system's own
-// does not. It runs once; the wait ends with this object. The loops wait on at most 63
-// objects: one more is not watched (watched() says so).
-class HandleWait {
-public:
-    HandleWait(HANDLE handle, std::function<void()> onSignal);
-    HandleWait(const HandleWait&) = delete;
-    HandleWait& operator=(const HandleWait&) = delete;
-    ~HandleWait();
-    bool watched() const { return watched_; }
-
-    // For the message loops: the objects waited on, in order, and the wait of the one whose
-    // index a wait function returned (WAIT_OBJECT_0 + i), run; false for any other result.
-    static std::vector<HANDLE> handles();
-    static bool runSignalled(DWORD waited);
-
-private:
-    HANDLE handle_;
-    std::function<void()> onSignal_;
-    bool watched_ = false;
-};
-
-// Shows `window` modal over `owner`: the owner takes no input until it closes, while every
-// window's timers go on ticking. Returns when the window has closed.
-void showModal(Window& window, HWND owner);
-
-// The same, with `whileOpen` pointing at the window for as long as it is open, for the windows
-// that other windows reach through their opener.
-template <typename W>
-void showModal(W& window, HWND owner, W*& whileOpen) {
-    whileOpen = &window;
-    showModal(window, owner);
-    whileOpen = nullptr;
-}
-
-// Runs the program's message loop until WM_QUIT, with dialog keyboard handling for `main`.
-int runMessageLoop(Window& main);
-
-// Dispatches this thread's messages for a while, so timers fire and windows paint; for tools
-// and tests that drive windows without a loop of their own.
-void pumpMessages(std::chrono::milliseconds span);
 
 }  // namespace kovalt::ui
