@@ -4,6 +4,8 @@
 
 #include "app/resource.h"
 #include "instance/logon_start.h"
+#include "instance/settings_window.h"
+#include "monitor/instance_watchdog.h"
 #include "monitor/main_window.h"
 #include "platform/instance_context.h"
 #include "platform/registry_store.h"
@@ -26,7 +28,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     kovalt::platform::RegistryStore store;
     const kovalt::platform::InstanceContext context =
         kovalt::platform::realContext(store, {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER});
-    kovalt::monitor::MainWindow main(context);
+    kovalt::monitor::InstanceState state;
+    kovalt::monitor::InstanceWatchdog watchdog(context, state);
+    kovalt::monitor::MainWindow main(context, state, *watchdog);
+    main.openSettings = [&] {
+        return kovalt::instance::showSettings(context, state, main, main.hwnd());
+    };
     // Other arguments are ignored.
     main.setStartedAtLogon(kovalt::instance::startedAtLogon(::GetCommandLineW()));
     // The strip never takes the focus when it starts: the user may be typing elsewhere.

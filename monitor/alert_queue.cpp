@@ -122,7 +122,7 @@ AlertQueue::Next AlertQueue::startNext(Seconds now) {
     const auto start = [&](Alert& a) {
         a.state = State::Running;
         a.started = now;
-        return Start{a.id, a.kind, a.test};
+        return Start{a.id, a.kind, a.test, a.reminder};
     };
     // The user waits for a test at the window: it goes first.
     for (Alert& a : alerts_)
@@ -183,38 +183,21 @@ AlertQueue::Next AlertQueue::test(Seconds now) {
     return startNext(now);
 }
 
-AlertQueue::Next AlertQueue::notStarted(int id, const std::wstring& why, Seconds now) {
-    if (Alert* a = find(id); a && a->state == State::Running) fail(*a, why, now);
+AlertQueue::Next AlertQueue::finished(int id, const TryOutcome& outcome, Seconds now) {
+    if (Alert* a = find(id); a && a->state == State::Running) {
+        if (outcome.sent)
+            succeed(*a, now);
+        else
+            fail(*a, outcome, now);
+    }
     return startNext(now);
 }
 
-AlertQueue::Next AlertQueue::observe(int id, const Observation& seen, Seconds now, bool& end) {
-    end = false;
-    Alert* a = find(id);
-    if (!a || a->state != State::Running) return std::nullopt;
-    if (!seen.ended || !seen.caughtUp) {
-        // Its words count once it has ended, so that the next try never runs beside it.
-        if (now - a->started < timing_.timeLimit) return std::nullopt;
-        end = !seen.ended;
-        if (seen.verdict && seen.verdict->sent)
-            succeed(*a, now);
-        else
-            fail(*a,
-                 L"the mailer did not finish within " + std::to_wstring(timing_.timeLimit) + L" s",
-                 now);
-    } else if (seen.verdict) {
-        if (seen.verdict->sent)
-            succeed(*a, now);
-        else
-            fail(*a, seen.verdict->line, now);
-    } else if (seen.exitCode != 0) {
-        fail(*a, L"the mailer ended with status " + std::to_wstring(seen.exitCode), now);
-    } else if (seen.grew) {
-        fail(*a, L"the mailer ended without writing that the e-mail was sent", now);
-    } else {
-        succeed(*a, now);  // a clean exit and a mailer that keeps no log
-    }
-    return startNext(now);
+bool AlertQueue::timeUp(int id, Seconds now) const {
+    const auto a =
+        std::find_if(alerts_.begin(), alerts_.end(), [id](const Alert& a) { return a.id == id; });
+    return a != alerts_.end() && a->state == State::Running &&
+           now - a->started >= timing_.timeLimit;
 }
 
 AlertQueue::Next AlertQueue::tick(Seconds now, bool seeing) {
@@ -234,13 +217,13 @@ AlertQueue::Next AlertQueue::tick(Seconds now, bool seeing) {
     return startNext(now);
 }
 
-void AlertQueue::fail(Alert& alert, const std::wstring& why, Seconds now) {
+void AlertQueue::fail(Alert& alert, const TryOutcome& outcome, Seconds now) {
     if (alert.test) {  // tried once: the user sees why and can try again
         alert.state = State::GivenUp;
-        testOutcome_ = TestOutcome{false, why, now};
+        testOutcome_ = TestOutcome{false, outcome.why, now};
         return;
     }
-    alert.error = why;
+    alert.error = outcome.why;
     alert.lastTry = now;
     ++alert.failures;
     // Nobody is owed it any more: monitoring is off, or another program is watched.
@@ -248,7 +231,8 @@ void AlertQueue::fail(Alert& alert, const std::wstring& why, Seconds now) {
         alert.state = State::Dropped;
         return;
     }
-    alert.nextTry = now + retryDelay(timing_, alert.failures);
+    alert.nextTry =
+        now + std::max(retryDelay(timing_, outcome.slow ? 5 : alert.failures), outcome.retryAfter);
     alert.state = State::Waiting;
 }
 
@@ -286,43 +270,33 @@ bool AlertQueue::notSent() const {
     return held() || (a && a->failures > 0 && a->state != State::Sent);
 }
 
-std::wstring AlertQueue::tooltipLine(const std::function<std::wstring(Seconds)>& clock,
-                                     const std::wstring& logPath) const {
-    std::wstring more;
+AlertsShown AlertQueue::shown() const {
+    AlertsShown shown;
+    shown.capTries = timing_.capTries;
+    shown.capWindow = timing_.capWindow;
+    shown.giveUpAfter = timing_.giveUpAfter;
+    shown.dropNote = dropNote_;
     if (held_ > 0 && held()) {
-        const Seconds w = timing_.capWindow;
-        more = L"\r\n" + std::to_wstring(held_) + L" change(s) held after " +
-               std::to_wstring(timing_.capTries) + L" alerts in " +
-               (w % 60 ? std::to_wstring(w) + L" s" : std::to_wstring(w / 60) + L" minutes") +
-               L"; the state then is mailed " + clock(tries_[tries_.size() - timing_.capTries] + w);
+        shown.held = held_;
+        shown.heldUntil = tries_[tries_.size() - timing_.capTries] + timing_.capWindow;
     }
     for (const Alert& a : alerts_)
         if (a.unsent() && a.stableAt > 0)
-            more += L"\r\nRUNNING alert " + clock(a.stableAt) +
-                    L", once the restarted program has run " +
-                    std::to_wstring(a.stableAt - a.changed) + L" s";
-    if (!dropNote_.empty()) more += L"\r\n" + dropNote_;
+            shown.stable.emplace_back(a.stableAt, a.stableAt - a.changed);
     const Alert* a = last();
-    if (!a) return more.empty() ? more : more.substr(2);
-    if (a->fromBefore) more = L"; owed from before the restart" + more;
-    const std::wstring kind = a->reminder ? L"reminder " + std::to_wstring(a->reminder) + L" "
-                                          : std::wstring(kindWord(a->kind)) + L" alert ";
-    if (a->state == State::Sent) {
-        std::wstring line = kind + L"sent " + (a->reminder ? L"at " : L"") + clock(a->finished);
-        if (a->standsFor > 0)
-            line += L"; " + std::to_wstring(a->standsFor) +
-                    L" earlier change(s) not mailed: this alert tells of them";
-        return line + more;
-    }
-    if (a->failures == 0) return kind + L"being sent since " + clock(a->started) + more;
-    std::wstring line = kind + L"NOT SENT " + clock(a->lastTry) + L": " + a->error + L"; ";
-    if (a->state == State::GivenUp)
-        line += L"given up after " + std::to_wstring(timing_.giveUpAfter / 3600) + L" hours";
-    else if (a->state == State::Waiting)
-        line += L"next try " + clock(a->nextTry);
-    else
-        line += L"trying again now";
-    return line + L" (log: " + logPath + L")" + more;
+    if (!a) return shown;
+    using S = AlertsShown::State;
+    const S state = a->state == State::Sent      ? S::Sent
+                    : a->failures == 0           ? S::BeingSent
+                    : a->state == State::GivenUp ? S::GivenUp
+                    : a->state == State::Waiting ? S::Waiting
+                                                 : S::TryingNow;
+    const Seconds at = state == S::Sent        ? a->finished
+                       : state == S::BeingSent ? a->started
+                                               : a->lastTry;
+    shown.last = AlertsShown::Last{a->kind, a->reminder, a->fromBefore, state,
+                                   at,      a->nextTry,  a->error,      a->standsFor};
+    return shown;
 }
 
 }  // namespace kovalt::monitor

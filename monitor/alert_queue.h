@@ -1,14 +1,14 @@
-// The alerts of one instance from their change of state until the mailer has sent them: each
-// try's outcome, taken from the mailer's exit status and the lines it added to its log; the
-// tries again, at growing intervals, of an alert that was not sent; and the order of alerts.
-// The window starts and ends the scripts and reports what it sees; this class decides.
+// The alerts of one road (the mailer, a push) from their change of state until they are sent:
+// the tries again, at growing intervals, of an alert that was not sent, and the order of
+// alerts. The watchdog starts and ends the road's tries and reports how each ended; this class
+// decides.
 //
-// One try runs at a time, so the lines a try finds added to the log are its own, and no two
-// mailers of the instance ever run at once. Changes that come while a try runs (or while an
-// alert waits for its next try) wait behind it, and are told as a burst: repeats of what the
-// last e-mail told are dropped, never a state. When the burst holds the opposite of what the
-// last e-mail told, that opposite goes first, then the newest state if it differs: at most two
-// e-mails for any burst, each state told in order.
+// One try runs at a time on a road, so what a try finds (the lines the mailer added to its log)
+// is its own, and no two mailers of the instance ever run at once. Changes that come while a try
+// runs (or while an alert waits for its next try) wait behind it, and are told as a burst: repeats
+// of what the last e-mail told are dropped, never a state. When the burst holds the opposite of
+// what the last e-mail told, that opposite goes first, then the newest state if it differs: at most
+// two e-mails for any burst, each state told in order.
 //
 // Optionally, while the process stays stopped, the stopped alert is sent again as a reminder.
 // However the changes come, no more than a set number of tries start within a set time: a
@@ -17,19 +17,36 @@
 // same. A test e-mail takes the same road, once, and changes nothing of the alerts.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "monitor/alert_kind.h"
-#include "monitor/mailer_log.h"
-#include "monitor/owed_record.h"
+#include "monitor/alert_road.h"
 
 namespace kovalt::monitor {
 
-using Seconds = long long;  // on a clock that only moves forward
+// What the tooltip tells of a road's alerts (tooltip_text.h words it).
+struct AlertsShown {
+    enum class State { Sent, BeingSent, Waiting, TryingNow, GivenUp };
+    struct Last {
+        AlertKind kind;
+        int reminder;
+        bool fromBefore;  // owed from before the strip last closed
+        State state;
+        Seconds at;  // sent, started, or last tried
+        Seconds nextTry;
+        std::wstring error;
+        int standsFor;  // the changes dropped for it, which it tells of
+    };
+    std::optional<Last> last;
+    int held = 0;  // changes held by the cap, and when the state is mailed
+    Seconds heldUntil = 0;
+    int capTries = 0;
+    Seconds capWindow = 0, giveUpAfter = 0;
+    std::vector<std::pair<Seconds, Seconds>> stable;  // a start told at .first if up .second s
+    std::wstring dropNote;
+};
 
 struct AlertTiming {
     Seconds firstRetry = 60;  // the later tries keep their ratios to it: 2, 4, 8, then 15 times
@@ -49,6 +66,7 @@ public:
         int id;
         AlertKind kind;
         bool test = false;  // the test e-mail's script, not the alert's
+        int reminder = 0;   // which reminder of the stop it is
         bool operator==(const Start&) const = default;
     };
     // What became of a test e-mail: sent, or why not, and when it ended.
@@ -58,24 +76,17 @@ public:
         Seconds at;
     };
     using Next = std::optional<Start>;  // the try to start now, if any
-    // What is known of the running try.
-    struct Observation {
-        bool ended = false;          // its script's process has ended
-        unsigned long exitCode = 0;  // when it has
-        bool grew = false;           // the mailer's log gained lines since the try started
-        bool caughtUp = true;        // all it gained so far has been read
-        std::optional<MailerVerdict> verdict;
-    };
 
     // A change of state. Its alert starts at once when nothing runs or waits; otherwise it
     // waits behind. A change with `stableAt` (a start the watchdog made) is not told before
     // then, and not at all when the next change comes first.
     Next due(AlertKind kind, Seconds now, Seconds stableAt = 0);
-    // The running try of `id` could not even start (why, in plain words).
-    Next notStarted(int id, const std::wstring& why, Seconds now);
-    // What the window sees of the running try of `id`. Sets `end` when the try must be ended
-    // (its time is up).
-    Next observe(int id, const Observation& seen, Seconds now, bool& end);
+    // The running try of `id` has ended, or could not even start.
+    Next finished(int id, const TryOutcome& outcome, Seconds now);
+    // Whether the running try of `id` has run out of time: the road ends it and says what it
+    // came to.
+    bool timeUp(int id, Seconds now) const;
+    Seconds timeLimit() const { return timing_.timeLimit; }
     // The tries again, held starts and reminders whose time has come; no reminder while the
     // process cannot be seen (`seeing` false).
     Next tick(Seconds now, bool seeing = true);
@@ -105,10 +116,8 @@ public:
     // The last alert failed and is not sent, or a change is held by the cap: the caption's " !".
     bool notSent() const;
     bool held() const;  // an alert waits only for the cap
-    // A line for the run light's tooltip about the last alert; `clock` turns a time into the
-    // text the user reads.
-    std::wstring tooltipLine(const std::function<std::wstring(Seconds)>& clock,
-                             const std::wstring& logPath) const;
+    // What the tooltip tells of the last alert.
+    AlertsShown shown() const;
 
 private:
     enum class State { Queued, Running, Waiting, Sent, GivenUp, Dropped };
@@ -135,7 +144,7 @@ private:
     const Alert* last() const;    // the newest alert tried or being tried
     std::vector<Alert*> burst();  // the alerts of changes not yet sent, in order
     void collapse(Seconds now);
-    void fail(Alert& alert, const std::wstring& why, Seconds now);
+    void fail(Alert& alert, const TryOutcome& outcome, Seconds now);
     void succeed(Alert& alert, Seconds now);
     Next startNext(Seconds now);
     bool capped(Seconds now);  // the tries within the cap's window have reached it

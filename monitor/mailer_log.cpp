@@ -42,4 +42,22 @@ std::optional<MailerVerdict> verdictIn(std::string_view addedLog) {
     return log.verdict();
 }
 
+std::optional<TryOutcome> judgeMailer(std::optional<unsigned long> exitCode, bool caughtUp,
+                                      const MailerLog& log) {
+    if (!exitCode || !caughtUp) return std::nullopt;
+    if (const std::optional<MailerVerdict> verdict = log.verdict())
+        return TryOutcome{verdict->sent, verdict->line};
+    if (*exitCode != 0)
+        return TryOutcome{false, L"the mailer ended with status " + std::to_wstring(*exitCode)};
+    if (log.grew())
+        return TryOutcome{false, L"the mailer ended without writing that the e-mail was sent"};
+    return TryOutcome{true, {}};
+}
+
+TryOutcome mailerTimedOut(const MailerLog& log, Seconds limit) {
+    const std::optional<MailerVerdict> verdict = log.verdict();
+    if (verdict && verdict->sent) return {true, {}};
+    return {false, L"the mailer did not finish within " + std::to_wstring(limit) + L" s"};
+}
+
 }  // namespace kovalt::monitor

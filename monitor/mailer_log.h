@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "monitor/alert_road.h"
+
 namespace kovalt::monitor {
 
 struct MailerVerdict {
@@ -34,5 +36,15 @@ private:
 
 // The verdict of everything the log gained at once.
 std::optional<MailerVerdict> verdictIn(std::string_view addedLog);
+
+// How a try ended, once its script has ended (`exitCode`) and all the mailer added to its log is
+// read (`caughtUp`); nothing before, even when the mailer already wrote its words, so that the
+// next try never runs beside it. The mailer's own words first; then a status that is not 0;
+// then lines without a verdict mean not sent (a mailer killed half way); a clean exit and no
+// lines at all, a mailer that keeps no log.
+std::optional<TryOutcome> judgeMailer(std::optional<unsigned long> exitCode, bool caughtUp,
+                                      const MailerLog& log);
+// A try whose time (`limit` seconds) is up: sent only when the mailer already said so.
+TryOutcome mailerTimedOut(const MailerLog& log, Seconds limit);
 
 }  // namespace kovalt::monitor

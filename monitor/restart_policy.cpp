@@ -30,21 +30,10 @@ void RestartPolicy::started(Seconds now, const std::wstring& failure) {
     failure_ = failure;
 }
 
-std::wstring RestartPolicy::tooltipLine(const std::function<std::wstring(Seconds)>& clock) const {
-    if (givenUp_) {
-        const std::wstring span = timing_.window % 60 == 0
-                                      ? std::to_wstring(timing_.window / 60) + L" minutes"
-                                      : std::to_wstring(timing_.window) + L" s";
-        const bool noneStarted =
-            std::all_of(starts_.begin(), starts_.end(), [](const Start& s) { return s.failed; });
-        return L"restart given up: " + std::to_wstring(timing_.limit) +
-               (noneStarted ? L" restarts failed" : L" restarts in " + span);
-    }
-    if (!last_) return {};
-    const std::wstring count =
-        L" (" + std::to_wstring(lastCount_) + L" of " + std::to_wstring(timing_.limit) + L")";
-    if (!failure_.empty()) return L"restart at " + clock(*last_) + L" failed: " + failure_ + count;
-    return L"restarted at " + clock(*last_) + count;
+RestartPolicy::Shown RestartPolicy::shown() const {
+    const bool noneStarted =
+        std::all_of(starts_.begin(), starts_.end(), [](const Start& s) { return s.failed; });
+    return {givenUp_, noneStarted, timing_.limit, timing_.window, last_, lastCount_, failure_};
 }
 
 }  // namespace kovalt::monitor

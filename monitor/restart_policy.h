@@ -5,14 +5,13 @@
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 
-namespace kovalt::monitor {
+#include "monitor/clock.h"
 
-using Seconds = long long;  // on a clock that only moves forward
+namespace kovalt::monitor {
 
 struct RestartTiming {
     int limit = 5;         // restarts within `window`; the next stop gives up
@@ -41,7 +40,16 @@ public:
     bool givenUp() const { return givenUp_; }
     // The last restart could not start, or the watchdog gave up: the caption's " !".
     bool failed() const { return givenUp_ || !failure_.empty(); }
-    std::wstring tooltipLine(const std::function<std::wstring(Seconds)>& clock) const;
+    // What the tooltip tells of the restarts (tooltip_text.h words it).
+    struct Shown {
+        bool givenUp, noneStarted;
+        int limit;
+        Seconds window;
+        std::optional<Seconds> last;  // the last restart, its number in the window and why it
+        int count;                    // failed, if it did
+        std::wstring failure;
+    };
+    Shown shown() const;
 
 private:
     RestartTiming timing_;

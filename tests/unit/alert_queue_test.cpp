@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "monitor/alert_queue.h"
+#include "monitor/mailer_log.h"
+#include "monitor/tooltip_text.h"
 
 using namespace kovalt::monitor;
 using namespace std::string_literals;
@@ -13,14 +15,21 @@ const std::string kRefused =
     "Dec 07 04:49:40 host sendemail[7]: ERROR => Connection attempt to 127.0.0.1:25 failed \r\n";
 std::wstring at(Seconds t) { return L"t" + std::to_wstring(t); }
 
-// A try that ended, with what the mailer wrote.
+MailerLog logOf(const std::string& text) {
+    MailerLog log;
+    log.add(text);
+    return log;
+}
+// A try whose script ended with `code`, with what the mailer wrote.
 AlertQueue::Next end(AlertQueue& q, int id, Seconds now, const std::string& log,
                      unsigned long code = 0) {
-    bool endIt = false;
-    return q.observe(id, {true, code, !log.empty(), true, verdictIn(log)}, now, endIt);
+    return q.finished(id, *judgeMailer(code, true, logOf(log)), now);
+}
+std::wstring line(const AlertQueue& q, const std::wstring& log = L"L") {
+    return alertsLine(q.shown(), at, {}, log);
 }
 bool shows(const AlertQueue& q, const std::wstring& part) {
-    return q.tooltipLine(at, L"L").find(part) != std::wstring::npos;
+    return line(q).find(part) != std::wstring::npos;
 }
 }  // namespace
 
@@ -34,20 +43,21 @@ TEST(AlertQueue, TheMailersWordsDecideEachTryAsSoonAsItsScriptHasEnded) {
               L"ERROR => Connection attempt to 127.0.0.1:25 failed");
     EXPECT_FALSE(verdictIn("NOTICE => The log file does not exist. Creating it now\n"));
 
+    // Nothing is judged before the script has ended and all it logged is read.
+    EXPECT_FALSE(judgeMailer(std::nullopt, true, logOf(kSent)));
+    EXPECT_FALSE(judgeMailer(0, false, logOf(kSent)));
+
     AlertQueue q;
     EXPECT_EQ(q.due(kStopped, 0), (Start{1, kStopped}));
-    bool endIt = false;
-    EXPECT_FALSE(q.observe(1, {false, 0, true, true, verdictIn(kSent)}, 5, endIt));
     EXPECT_FALSE(q.notSent()) << "no mark while the first try is on its way";
-    EXPECT_EQ(q.tooltipLine(at, L"L"), L"STOPPED alert being sent since t0");
-    EXPECT_FALSE(q.observe(1, {true, 0, true, false, {}}, 5, endIt)) << "not all read yet";
+    EXPECT_EQ(line(q), L"STOPPED alert being sent since t0");
     end(q, 1, 6, kSent);
     EXPECT_FALSE(q.busy() || q.notSent());
-    EXPECT_EQ(q.tooltipLine(at, L"L"), L"STOPPED alert sent t6");
+    EXPECT_EQ(line(q), L"STOPPED alert sent t6");
     // A status that is not 0 fails the try even without a word in the log.
     q.due(kRunning, 10);
     end(q, 2, 11, "", 1);
-    EXPECT_EQ(q.tooltipLine(at, L"C:\\W\\LOGS\\W-SEND-EMAIL.LOG"),
+    EXPECT_EQ(line(q, L"C:\\W\\LOGS\\W-SEND-EMAIL.LOG"),
               L"RUNNING alert NOT SENT t11: the mailer ended with status 1; next try t71 "
               L"(log: C:\\W\\LOGS\\W-SEND-EMAIL.LOG)");
     // A clean exit: sent when the mailer wrote nothing, not sent when it wrote no verdict.
@@ -62,9 +72,12 @@ TEST(AlertQueue, TheMailersWordsDecideEachTryAsSoonAsItsScriptHasEnded) {
     // A try still running at its time limit is ended and counts as not sent.
     AlertQueue slow({60, 300});
     slow.due(kStopped, 0);
-    EXPECT_FALSE(slow.observe(1, {false, 0, true, true, verdictIn(kSent)}, 299, endIt) || endIt);
-    slow.observe(1, {false, 0, false, true, {}}, 300, endIt);
-    EXPECT_TRUE(endIt && slow.notSent() && !slow.running());
+    EXPECT_FALSE(slow.timeUp(1, 299));
+    EXPECT_TRUE(slow.timeUp(1, 300));
+    EXPECT_TRUE(mailerTimedOut(logOf(kSent), 300).sent) << "its words were in";
+    slow.finished(1, mailerTimedOut(logOf(""), 300), 300);
+    EXPECT_TRUE(slow.notSent() && !slow.running());
+    EXPECT_TRUE(shows(slow, L"the mailer did not finish within 300 s"));
 }
 
 TEST(AlertQueue, ANotSentAlertIsTriedAgainOnScheduleThenGivenUp) {
@@ -141,14 +154,11 @@ TEST(AlertQueue, ABurstBehindATryDropsRepeatsButNeverAStateAndTellsEachInOrder) 
         EXPECT_EQ(mailbox, row.mailbox) << row.what;
     }
 
-    // The mailer's words come before its end: the next try waits for the end all the same.
+    // An e-mail tells only of the changes that came before it was written.
     AlertQueue w;
     w.due(kStopped, 0);
     w.due(kRunning, 1);
-    bool endIt = false;
-    EXPECT_FALSE(w.observe(1, {false, 0, true, true, verdictIn(kSent)}, 2, endIt));
     EXPECT_EQ(end(w, 1, 3, kSent), (Start{2, kRunning}));
-    // An e-mail tells only of the changes that came before it was written.
     w.due(kStopped, 4);
     w.due(kRunning, 5);
     w.due(kStopped, 6);
@@ -165,7 +175,8 @@ TEST(AlertQueue, ABurstBehindATryDropsRepeatsButNeverAStateAndTellsEachInOrder) 
     EXPECT_FALSE(again.due(kStopped, 3));
     EXPECT_FALSE(end(again, 2, 4, kSent) || again.busy());
     // A script that could not start is a try that failed.
-    EXPECT_FALSE(again.notStarted(again.due(kRunning, 20)->id, L"could not start x.bat", 21));
+    EXPECT_FALSE(
+        again.finished(again.due(kRunning, 20)->id, {false, L"could not start x.bat"}, 21));
     EXPECT_TRUE(shows(again, L"NOT SENT t21: could not start x.bat"));
 }
 
@@ -192,9 +203,9 @@ TEST(AlertQueue, RemindersWhileStoppedCountFromTheLastSentAndEndWithTheRun) {
     EXPECT_FALSE(q.tick(600));
     EXPECT_FALSE(q.tick(601, false)) << "none while the process cannot be seen";
     const AlertQueue::Next first = q.tick(601);
-    ASSERT_EQ(first, (Start{2, kStopped}));
+    ASSERT_EQ(first, (Start{2, kStopped, false, 1}));
     end(q, first->id, 602, kSent);
-    EXPECT_EQ(q.tooltipLine(at, L"L"), L"reminder 1 sent at t602");
+    EXPECT_EQ(line(q), L"reminder 1 sent at t602");
     const AlertQueue::Next second = q.tick(1202);
     ASSERT_TRUE(second);
     end(q, second->id, 1203, kRefused);
@@ -204,7 +215,7 @@ TEST(AlertQueue, RemindersWhileStoppedCountFromTheLastSentAndEndWithTheRun) {
     const AlertQueue::Next back = q.due(kRunning, 1260);
     ASSERT_TRUE(back && back->kind == kRunning);
     end(q, back->id, 1261, kSent);
-    EXPECT_EQ(q.tooltipLine(at, L"L"), L"RUNNING alert sent t1261");
+    EXPECT_EQ(line(q), L"RUNNING alert sent t1261");
     EXPECT_FALSE(q.tick(9000) || q.busy());
 }
 
@@ -284,9 +295,7 @@ TEST(AlertQueue, WhatIsOwedIsKeptAsTextAndTriedFirstAtTheNextStart) {
     // Its try still on its way is taken up again and judged at its end.
     AlertQueue later({60, 300});
     EXPECT_FALSE(later.restore({kStopped, 0, kRunning}, 400, 150));
-    bool endIt = false;
-    later.observe(*later.running(), {false, 0, false, true, {}}, 450, endIt);
-    EXPECT_TRUE(endIt) << "its time limit counts from its own start";
+    EXPECT_TRUE(later.timeUp(*later.running(), 450)) << "its time limit counts from its start";
 
     // Switched off, or another program watched: what is owed is dropped, and said so.
     AlertQueue off;

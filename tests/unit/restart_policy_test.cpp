@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "monitor/restart_policy.h"
+#include "monitor/tooltip_text.h"
 
 using namespace kovalt::monitor;
 
@@ -28,13 +29,13 @@ TEST(RestartPolicy, WaitsLongerEachTimeThenGivesUpUntilReset) {
     }
     EXPECT_EQ(waits, (std::vector<Seconds>{0, 1, 2, 4, 8}));
     EXPECT_TRUE(p.givenUp() && p.failed());
-    EXPECT_EQ(p.tooltipLine(at), L"restart given up: 5 restarts in 10 minutes");
+    EXPECT_EQ(restartLine(p.shown(), at), L"restart given up: 5 restarts in 10 minutes");
     EXPECT_FALSE(p.due(10000)) << "given up stays given up";
     p.reset();
     EXPECT_TRUE(p.due(10001)) << "monitoring switched on again";
     for (Seconds t = 10001; !p.givenUp(); ++t)
         if (p.due(t)) p.started(t, L"denied");
-    EXPECT_EQ(p.tooltipLine(at), L"restart given up: 5 restarts failed");
+    EXPECT_EQ(restartLine(p.shown(), at), L"restart given up: 5 restarts failed");
     EXPECT_FALSE(p.takeRestarted()) << "none started";
     p.seenRunning();
     EXPECT_TRUE(p.due(20000) && !p.givenUp()) << "it ran by someone else's hand";
@@ -49,5 +50,5 @@ TEST(RestartPolicy, WaitsLongerEachTimeThenGivesUpUntilReset) {
         EXPECT_EQ(nextRestart(slow, away), start) << away;
         slow.started(start);
     }
-    EXPECT_EQ(slow.tooltipLine(at), L"restarted at t1003 (1 of 5)");
+    EXPECT_EQ(restartLine(slow.shown(), at), L"restarted at t1003 (1 of 5)");
 }

@@ -1,0 +1,283 @@
+#include "monitor/watchdog.h"
+
+#include "settings/value_text.h"
+
+namespace kovalt::monitor {
+
+namespace keys = settings::keys;
+
+Watchdog::Watchdog(WatchdogServices services, InstanceState& state)
+    : services_(std::move(services)), state_(state) {
+    services_.hold->ended = [this] {
+        if (!monitor_.runningTimerOn() && !monitor_.stoppedTimerOn()) return;
+        // Every copy held has ended: this instance saw the stop, whatever another one may have
+        // started since. Else count again now.
+        tick(monitor_.runningTimerOn() ? MonitorTimer::Running : MonitorTimer::Stopped,
+             services_.hold->allEnded());
+    };
+}
+
+void Watchdog::addRoad(AlertRoad& road, const settings::SettingKey& owedKey) {
+    roads_.push_back({&road, &owedKey, AlertQueue(), std::nullopt, {}, nullptr});
+    road.ended = [this] { alertTick(); };
+}
+
+void Watchdog::load(bool atLogon) {
+    const settings::InstanceSettings stored = services_.settings();
+    // Hidden keys, in no window: shorter waits for tests.
+    AlertTiming timing{stored.seconds(keys::ALERT_RETRY_SECONDS),
+                       stored.seconds(keys::ALERT_TIME_LIMIT_SECONDS)};
+    timing.capWindow = stored.seconds(keys::ALERT_LIMIT_WINDOW_SECONDS);
+    for (Road& r : roads_) r.queue = AlertQueue(timing);
+    if (stored.holds(keys::REMINDER_SECONDS))
+        reminderSeconds_ = stored.seconds(keys::REMINDER_SECONDS);
+    setReminderMinutes(
+        settings::parseWholeIn(stored.text(keys::REMINDER_MINUTES_TEXTBOX), 1, 1440).value_or(0));
+    restarts_ = RestartPolicy({5, stored.seconds(keys::RESTART_WINDOW_SECONDS)});
+    stableSeconds_ = stored.seconds(keys::RESTART_STABLE_SECONDS);
+    setRestart({stored.flag(keys::RESTART_TICKBOX), stored.text(keys::RESTART_COMMAND_TEXTBOX),
+                stored.text(keys::RESTART_FOLDER_TEXTBOX)});
+    const bool monitoring = stored.flag(keys::ENABLED_TICKBOX);
+    bool owedStop = false;
+    // What was owed when the strip last closed goes first, before any check; but not while
+    // monitoring is off, nor about a program no longer watched.
+    for (Road& r : roads_) {
+        const std::wstring text = stored.text(*r.owedKey);
+        std::optional<Owed> owed = readKept(text);
+        r.kept = text;
+        if (!owed) {
+            keptNote_ = L"what was owed from before the restart could not be read and was dropped";
+            owed = Owed{};
+        }
+        if (!monitoring)
+            r.queue.restore({AlertKind::None, 0, owed->lastSent}, services_.now());
+        else if (!owed->process.empty() && owed->process != state_.processName)
+            keptNote_ = L"what was owed about " + owed->process +
+                        L" was dropped: another program is watched now";
+        else
+            restore(r, *owed);
+        keepOwed(r);
+        owedStop = owedStop || (monitoring && owed->kind == AlertKind::Stopped &&
+                                (owed->process.empty() || owed->process == state_.processName));
+    }
+    // Nothing is checked now: the first check comes one interval after load, or after the set
+    // delay when Windows started the program at logon, so that a program starting with
+    // Windows is not reported stopped.
+    if (monitoring) {
+        if (atLogon)
+            firstCheckMs_ =
+                static_cast<unsigned>(1000 * stored.seconds(keys::STARTUP_DELAY_SECONDS_TEXTBOX));
+        startMonitoring();
+        // Owed a STOPPED: one more is not mailed when still stopped, a start is.
+        if (owedStop) monitor_.watchForStart();
+    } else {
+        monitor_.disableAtLoad();
+    }
+    notify();
+}
+
+void Watchdog::restore(Road& r, const Owed& owed) {
+    const Seconds now = services_.now();
+    if (!owed.onItsWay) return start(r, r.queue.restore(owed, now));
+    std::optional<TryOutcome> judged;
+    if (const std::optional<Seconds> runFor = r.road->takeUp(*owed.onItsWay, judged)) {
+        // Still on its way: judged at its end, within its own time.
+        r.queue.restore(owed, now, now - *runFor);
+        r.tryId = r.queue.running();
+        return start(r, std::nullopt);
+    }
+    // It ended while the strip was closed: sent, or sent again.
+    if (judged && judged->sent)
+        start(r, r.queue.restore({AlertKind::None, 0, owed.kind}, now));
+    else
+        start(r, r.queue.restore(owed, now));
+}
+
+void Watchdog::close() {
+    for (Road& r : roads_) r.road->letGo();
+}
+
+void Watchdog::startMonitoring() {
+    // Switched on from off, a restart given up is tried again; ticked again while on (as the
+    // settings window does at its load), nothing of the restarts changes.
+    if (!monitor_.runningTimerOn() && !monitor_.stoppedTimerOn()) restarts_.reset();
+    monitor_.start();
+    notify();
+}
+
+void Watchdog::dropOwed(const std::wstring& why, bool afresh, std::wstring& note) {
+    for (Road& r : roads_) {
+        if (r.queue.dropOwed(why, afresh) && note.empty()) note = r.queue.dropNote();
+        keepOwed(r);
+    }
+}
+
+std::wstring Watchdog::stopMonitoring() {
+    monitor_.stop();
+    services_.hold->release();
+    std::wstring dropped;
+    dropOwed(L"monitoring was switched off", false, dropped);
+    notify();
+    return dropped;
+}
+
+std::wstring Watchdog::watchName(const std::wstring& name) {
+    if (name == state_.processName) return {};
+    std::wstring dropped;
+    dropOwed(L"another program than " + state_.processName + L" is watched", true, dropped);
+    state_.processName = name;
+    for (Road& r : roads_) keepOwed(r);
+    notify();
+    return dropped;
+}
+
+void Watchdog::setRestart(RestartCommand restart) {
+    restart_ = std::move(restart);
+    if (!restart_.on) services_.hold->release();
+}
+
+void Watchdog::setReminderMinutes(int minutes) {
+    for (Road& r : roads_)
+        r.queue.setRemindEvery(minutes > 0 ? reminderSeconds_.value_or(minutes * 60LL) : 0);
+    notify();
+}
+
+void Watchdog::sendTest(std::function<void(bool, const std::wstring&)> done) {
+    Road& email = roads_.front();
+    email.testDone = std::move(done);
+    start(email, email.queue.test(services_.now()));
+}
+
+void Watchdog::tellTestOutcome(Road& r) {
+    const std::optional<AlertQueue::TestOutcome> outcome = r.queue.takeTestOutcome();
+    if (!outcome || !r.testDone) return;
+    const auto done = std::exchange(r.testDone, nullptr);
+    done(outcome->sent, testLine(*outcome, services_.clock, r.road->name(), r.road->whereToLook()));
+}
+
+void Watchdog::keepOwed(Road& r) {
+    Owed owed = r.queue.owed(services_.now());
+    // Kept as it starts, so that even a strip that dies leaves its try to the next start.
+    if (r.tryId && owed.kind != AlertKind::None && r.queue.running() == r.tryId)
+        owed.onItsWay = r.road->onItsWay();
+    if (owed.kind != AlertKind::None || owed.lastSent != AlertKind::None)
+        owed.process = state_.processName;
+    const std::wstring text = keptText(owed);
+    if (text == r.kept) return;
+    const platform::Result saved = services_.settings().save(*r.owedKey, text);
+    if (saved.ok())
+        r.kept = text;
+    else
+        keptNote_ =
+            L"what is owed could not be kept for the next start: " + services_.describe(saved);
+}
+
+void Watchdog::tick(MonitorTimer timer, bool seenEnding) {
+    // A check can wait inside COM, which may dispatch another timer message meanwhile; a tick
+    // must never run inside another one, or one change could send two alerts.
+    if (ticking_) return;
+    ticking_ = true;
+    const std::wstring name = state_.processName;
+    // While every running copy is held and none has ended there is nothing to ask: their end
+    // is seen the moment it comes.
+    CheckAnswer answer;
+    if (seenEnding)
+        answer = {ProbeOutcome::NotFound, std::nullopt, {}};
+    else if (restart_.on && timer == MonitorTimer::Running && services_.hold->allStillHeld(name))
+        answer = {ProbeOutcome::Found, std::nullopt, {}};
+    else
+        answer = services_.check(name, restart_.on);
+    if (restart_.on && answer.ids) services_.hold->hold(name, *answer.ids);
+    const AlertKind alert = monitor_.tick(timer, name, answer.outcome, answer.why);
+    firstCheckMs_ = 0;  // from now on, once a second
+    if (alert != AlertKind::None) {
+        keptNote_.clear();
+        // A start the watchdog made is told once the program has proved it stays up.
+        const Seconds now = services_.now();
+        const bool restarted = alert == AlertKind::Running && restarts_.takeRestarted();
+        for (Road& r : roads_)
+            start(r, r.queue.due(alert, now, restarted ? now + stableSeconds_ : 0));
+    }
+    if (answer.outcome == ProbeOutcome::Found) {
+        restarts_.seenRunning();
+        if (seenRunning) seenRunning();
+    }
+    if (answer.outcome == ProbeOutcome::NotFound) restartIfDue();
+    ticking_ = false;
+    notify();
+}
+
+void Watchdog::restartIfDue() {
+    const Seconds now = services_.now();
+    if (!restart_.on || !restarts_.due(now)) return;
+    // One instance at a time restarts a program, and each counts again first: another
+    // instance watching it may have brought it back already. Busy: the next check sees.
+    const std::shared_ptr<void> lock = services_.restartLock(state_.processName);
+    if (!lock) return;
+    if (services_.check(state_.processName, false).outcome != ProbeOutcome::NotFound) return;
+    const std::optional<std::wstring> failure =
+        services_.startProgram(restart_.command, restart_.folder);
+    restarts_.started(now, failure.value_or(L""));
+}
+
+void Watchdog::start(Road& r, AlertQueue::Next next) {
+    const Seconds now = services_.now();
+    while (next) {
+        const std::optional<std::wstring> why =
+            r.road->start({next->kind, next->reminder, state_.processName});
+        if (!why) {
+            r.tryId = next->id;
+            break;
+        }
+        r.tryId.reset();
+        next = r.queue.finished(next->id, {false, *why}, now);
+    }
+    tellTestOutcome(r);
+    keepOwed(r);
+    notify();
+}
+
+void Watchdog::alertTick() {
+    const Seconds now = services_.now();
+    // No reminder while the process cannot be seen, or is not watched.
+    const bool seeing = (monitor_.runningTimerOn() || monitor_.stoppedTimerOn()) &&
+                        monitor_.light().look != RunLook::NoCheck;
+    for (Road& r : roads_) {
+        if (r.tryId) {
+            std::optional<TryOutcome> outcome = r.road->outcome();
+            if (!outcome && r.queue.timeUp(*r.tryId, now))
+                outcome = r.road->end(r.queue.timeLimit());
+            if (outcome)
+                start(r, r.queue.finished(*std::exchange(r.tryId, std::nullopt), *outcome, now));
+        }
+        start(r, r.queue.tick(now, seeing));
+    }
+}
+
+bool Watchdog::alertTimerOn() const {
+    for (const Road& r : roads_)
+        if (r.queue.busy() || r.queue.mayRemind()) return true;
+    return false;
+}
+
+Watchdog::Shown Watchdog::shown() const {
+    RunLight light = monitor_.light();
+    std::vector<std::wstring> lines;
+    bool failed = restart_.on && restarts_.failed();
+    for (const Road& r : roads_) {
+        lines.push_back(
+            alertsLine(r.queue.shown(), services_.clock, r.road->name(), r.road->whereToLook()));
+        failed = failed || r.queue.notSent();
+    }
+    if (restart_.on) lines.push_back(restartLine(restarts_.shown(), services_.clock));
+    lines.push_back(keptNote_);
+    for (const std::wstring& line : lines)
+        if (!line.empty()) light.tooltip += L"\r\n" + line;
+    return {light.look, light.tooltip, failed};
+}
+
+void Watchdog::notify() {
+    if (changed) changed();
+}
+
+}  // namespace kovalt::monitor

@@ -1,0 +1,143 @@
+// The watchdog: what watches the program and tells of it, apart from any window. Driven by the
+// strip's timers and by the end of a held process, it runs the run-state monitor, holds the
+// watched processes (with restarts on), restarts the program, and sends every alert down each
+// of its roads, each with its own queue, tries again and what is owed across a close. It tells
+// one listener that something changed; the strip shows what it says.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "monitor/alert_queue.h"
+#include "monitor/alert_road.h"
+#include "monitor/instance_state.h"
+#include "monitor/restart_policy.h"
+#include "monitor/run_monitor.h"
+#include "monitor/switches.h"
+#include "monitor/tooltip_text.h"
+#include "settings/settings_store.h"
+
+namespace kovalt::monitor {
+
+// Whether the watched program runs, as a check sees it: the process count is the first.
+struct CheckAnswer {
+    ProbeOutcome outcome = ProbeOutcome::NotFound;
+    std::optional<std::vector<unsigned long>> ids;  // every matching process, when asked for
+    std::wstring why;                               // when it failed, in plain words
+};
+
+// The processes of the watched name, held so that their end is seen the moment it comes.
+class ProcessHold {
+public:
+    virtual ~ProcessHold() = default;
+    // Holds these processes of `name` (as a count found them) and lets go of any other.
+    virtual void hold(const std::wstring& name, const std::vector<unsigned long>& ids) = 0;
+    // Every process of `name` the last count found is held, and none has ended.
+    virtual bool allStillHeld(const std::wstring& name) const = 0;
+    // Every process the last count found was held, and all of them have ended.
+    virtual bool allEnded() const = 0;
+    virtual void release() = 0;
+    // Set by the watchdog: a held process has ended.
+    std::function<void()> ended;
+};
+
+// What the watchdog asks of the world; the program gives the real ones, tests stand-ins.
+struct WatchdogServices {
+    std::function<Seconds()> now;
+    ClockText clock;
+    // A failure in plain words: the program's own when it has them, else the system's.
+    std::function<std::wstring(const platform::Result&)> describe;
+    // The instance's settings, under the name the executable has now.
+    std::function<settings::InstanceSettings()> settings;
+    std::function<CheckAnswer(const std::wstring& name, bool withIds)> check;
+    ProcessHold* hold = nullptr;
+    // Starts the restart command (its process held from then on); why not, when it cannot.
+    std::function<std::optional<std::wstring>(const std::wstring& command,
+                                              const std::wstring& folder)>
+        startProgram;
+    // The lock one program's restarts are made under: nothing while another copy holds it.
+    std::function<std::shared_ptr<void>(const std::wstring& name)> restartLock;
+};
+
+class Watchdog {
+public:
+    Watchdog(WatchdogServices services, InstanceState& state);
+
+    // A road the alerts go by, what is owed on it kept under `owedKey`. The first is e-mail.
+    void addRoad(AlertRoad& road, const settings::SettingKey& owedKey);
+
+    // At start, once the hidden fields are loaded: the waits, what was owed at the last close
+    // (sent again first), and monitoring as stored. `atLogon`: the first check waits for the
+    // delay set for a start with Windows.
+    void load(bool atLogon);
+    // The strip closes: tries on their way finish on their own where they can.
+    void close();
+
+    void monitorTick(MonitorTimer timer) { tick(timer, false); }
+    // Watches the alerts on their way: what the tries came to, tries again, reminders.
+    void alertTick();
+
+    // What the settings windows switch (the strip passes them on).
+    void startMonitoring();
+    std::wstring stopMonitoring();
+    std::wstring watchName(const std::wstring& name);
+    void setRestart(RestartCommand restart);
+    void setReminderMinutes(int minutes);
+    void sendTest(std::function<void(bool sent, const std::wstring& text)> done);
+    void forgetTest() { roads_.front().testDone = nullptr; }
+
+    // The timers the strip keeps for it.
+    bool runningTimerOn() const { return monitor_.runningTimerOn(); }
+    bool stoppedTimerOn() const { return monitor_.stoppedTimerOn(); }
+    unsigned checkIntervalMs() const { return firstCheckMs_ ? firstCheckMs_ : 1000; }
+    bool alertTimerOn() const;
+
+    // What the run light shows: its look, its tooltip, and whether something failed (an alert
+    // not sent, a restart that failed or was given up): the caption's " !".
+    struct Shown {
+        RunLook look;
+        std::wstring tooltip;
+        bool failed;
+    };
+    Shown shown() const;
+
+    std::function<void()> changed;      // what the strip shows, or its timers, changed
+    std::function<void()> seenRunning;  // the watched program was found running
+
+private:
+    struct Road {
+        AlertRoad* road;
+        const settings::SettingKey* owedKey;
+        AlertQueue queue;
+        std::optional<int> tryId;  // the try on its way
+        std::wstring kept;         // what the store holds of what is owed
+        std::function<void(bool, const std::wstring&)> testDone;
+    };
+
+    // `seenEnding`: every copy held has just ended, which is a stop whatever a count says now.
+    void tick(MonitorTimer timer, bool seenEnding);
+    void restartIfDue();
+    void start(Road& r, AlertQueue::Next next);
+    void restore(Road& r, const Owed& owed);
+    void keepOwed(Road& r);
+    void tellTestOutcome(Road& r);
+    void dropOwed(const std::wstring& why, bool afresh, std::wstring& note);
+    void notify();
+
+    WatchdogServices services_;
+    InstanceState& state_;
+    std::vector<Road> roads_;
+    RunMonitor monitor_;
+    bool ticking_ = false;
+    unsigned firstCheckMs_ = 0;               // the first check after a start with Windows, then 0
+    std::optional<Seconds> reminderSeconds_;  // the hidden key, in place of the minutes
+    Seconds stableSeconds_ = 30;
+    std::wstring keptNote_;  // why what was kept could not be read, until the next change
+    RestartCommand restart_;
+    RestartPolicy restarts_;
+};
+
+}  // namespace kovalt::monitor
