@@ -67,14 +67,12 @@ void AboutWindow::OK_BUTTON_Click() {
 }
 
 void AboutWindow::DONATIONS_BUTTON_Click() {
-    if (donationsWindow_) return;
+    if (donationsOpen_) return;
     // Created afresh at each opening; this window's own cycle keeps ticking meanwhile.
     DonationsWindow window(context_, hwnd());
-    if (const platform::Result opened = window.open(); !opened.ok())
-        showFailure(control(DONATIONS_BUTTON),
-                    L"The donations window could not open: " + platform::describe(opened));
-    else
-        ui::showModal(window, hwnd(), donationsWindow_);
+    donationsOpen_ = true;
+    openModal(window, DONATIONS_BUTTON, L"The donations window");
+    donationsOpen_ = false;
 }
 
 void AboutWindow::CREATOR_TEXTBOX_DblClick() {

@@ -11,8 +11,6 @@
 
 namespace kovalt::about {
 
-class DonationsWindow;
-
 class AboutWindow final : public ui::Window {
 public:
     enum ControlId {
@@ -54,7 +52,7 @@ private:
 
     const platform::InstanceContext& context_;
     HWND owner_;
-    DonationsWindow* donationsWindow_ = nullptr;
+    bool donationsOpen_ = false;
     std::array<ui::Timer, kCycleTimers> DONATION_BUTTON_TIMERS_;
     ColourCycle cycle_;
 };

@@ -10,19 +10,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
-#include <memory>
-#include <string>
-#include <vector>
 
+#include "app/resource.h"
 #include "monitor/alert_paths.h"
+#include "monitor/instance_watchdog.h"  // with the context, the probe and the handle owners
 #include "monitor/main_window.h"
 #include "platform/files.h"
-#include "platform/process_query.h"
-#include "platform/program_identity.h"
 #include "platform/registry_store.h"
-#include "app/resource.h"
-#include "platform/instance_context.h"
-#include "platform/win_handles.h"
 #include "tests/support/scratch.h"
 
 namespace kovalt::bench {
@@ -46,10 +40,7 @@ struct Arguments {  // numbers by position, and the program measured
     }
 };
 
-inline int fail(const char* why) {
-    std::fprintf(stderr, "%s\n", why);
-    return 1;
-}
+inline int fail(const char* why) { return std::fprintf(stderr, "%s\n", why), 1; }
 
 inline std::string ansi(const std::wstring& text) { return platform::toAnsi(text).value_or("?"); }
 
@@ -72,7 +63,7 @@ double timed(Fn&& call) {
     return nowMs() - start;
 }
 
-struct Stats {
+struct Stats {  // of a list of times
     size_t count = 0;
     double median = 0, min = 0, max = 0;
 };
@@ -190,7 +181,8 @@ struct StripUnderTest {
         // The soak changes the watched process far more often than the cap on alerts at once
         // lets through in 10 minutes; with 1 s every change is mailed, as before the cap.
         instance.section.save(settings::keys::ALERT_LIMIT_WINDOW_SECONDS, L"1");
-        window = std::make_unique<monitor::MainWindow>(context);
+        watchdog = std::make_unique<monitor::InstanceWatchdog>(context, state);
+        window = std::make_unique<monitor::MainWindow>(context, state, **watchdog);
         test::makeFolder(folder / L"BATS");
         test::makeFolder(folder / L"LOGS");
         copyPrograms({{sleeper(), folder / watchedName}});
@@ -202,25 +194,21 @@ struct StripUnderTest {
                     ".txt\"\r\n@echo Email was sent successfully>>\"" + log + "\"\r\n");
     }
     ~StripUnderTest() { stop(watched); }
+    const std::wstring& name() const { return watchedName; }
 
     bool open() {
         const bool opened = window->open().ok();
         pumpExceptTimers();
         return opened;
     }
-    bool startWatched() {
-        watched = bench::startWatched(folder.path(), watchedName);
-        return running(watched);
-    }
+    bool startWatched() { return running(watched = bench::startWatched(folder.path(), name())); }
     void stopWatched() {
         stop(watched);
         waitForProcess(watchedName, false);
     }
-    void tick() {
-        if (window->processStoppedTimer().enabled())
-            window->PROCESS_STOPPED_TIMER_Timer();
-        else
-            window->PROCESS_RUNNING_TIMER_Timer();
+    void tick() {  // of the monitor's timer that is on
+        using enum monitor::MonitorTimer;
+        (**watchdog).monitorTick(window->processStoppedTimer().enabled() ? Stopped : Running);
     }
     void alerts() {
         if (nowMs() - alertsMs < 1000) return;
@@ -254,6 +242,8 @@ struct StripUnderTest {
     ScratchInstance instance;
     platform::InstanceContext context;  // the strip holds on to it
     ProcessInfo watched;
+    monitor::InstanceState state;
+    std::unique_ptr<monitor::InstanceWatchdog> watchdog;
     std::unique_ptr<monitor::MainWindow> window;
     double alertsMs = 0;
 };

@@ -74,4 +74,9 @@ platform::Result storeLines(const settings::InstanceSettings& stored, const Aler
 std::wstring scriptWriteProblem(const std::wstring& path, unsigned long code,
                                 const std::wstring& reason);
 
+#ifdef _WIN32
+// Puts both alert scripts in place, or neither; why not, in words the user can act on.
+std::optional<std::wstring> putInPlace(const AlertScripts& scripts);
+#endif
+
 }  // namespace kovalt::email

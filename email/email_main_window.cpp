@@ -3,8 +3,6 @@
 #include "email/alert_scripts.h"
 #include "email/email_shared_window.h"
 #include "email/output_commands_window.h"
-#include "instance/settings_window.h"
-#include "monitor/main_window.h"
 #include "platform/files.h"
 #include "settings/placement.h"
 
@@ -19,16 +17,19 @@ static_assert(EmailMainWindow::OK_BUTTON == 301 && EmailMainWindow::CANCEL_BUTTO
               EmailMainWindow::TEST_STATUS_LABEL == 306);
 
 EmailMainWindow::EmailMainWindow(const platform::InstanceContext& context,
-                                 instance::SettingsWindow& opener, monitor::MainWindow& strip)
+                                 monitor::InstanceState& state, monitor::Switches& switches,
+                                 HWND owner, std::function<void()> scriptsWritten)
     : MailFieldsWindow(context),
-      opener_(opener),
-      main_(strip),
+      state_(state),
+      switches_(switches),
+      owner_(owner),
+      scriptsWritten_(std::move(scriptsWritten)),
       COMMAND_UPDATE_TIMER_(*this, [this] { COMMAND_UPDATE_TIMER_Timer(); }) {}
 
 platform::Result EmailMainWindow::open() {
     const platform::Result created = create(
         L"KOVALT_EMAIL_MAIN_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
-        L"KOV-ALT - EMAIL MAIN SETTINGS", opener_.hwnd(), context_.icons.program);
+        L"KOV-ALT - EMAIL MAIN SETTINGS", owner_, context_.icons.program);
     if (!created.ok()) return created;
     createControls();
     COMMAND_UPDATE_TIMER_.setEnabled(true);  // on from creation; the load sets its interval
@@ -66,14 +67,14 @@ void EmailMainWindow::Form_Load() {
 }
 
 void EmailMainWindow::Form_Unload() {
-    main_.forgetTest();  // a test on its way goes on; nobody is left to hear of it
+    switches_.forgetTest();  // a test on its way goes on; nobody is left to hear of it
     context_.savePositionAtClose(*this, keys::kEmailMainPlacement,
                                  L"Where the e-mail settings window is");
 }
 
 LineContext EmailMainWindow::lineContext() const {
     const platform::ProgramIdentity program = context_.identity();
-    return {opener_.processName(), tls().word(), program.folder, program.instanceName};
+    return {state_.processName, tls().word(), program.folder, program.instanceName};
 }
 
 void EmailMainWindow::COMMAND_UPDATE_TIMER_Timer() {
@@ -83,8 +84,8 @@ void EmailMainWindow::COMMAND_UPDATE_TIMER_Timer() {
     const MailFields f = fields();
     runningCommand_ = composeLine(f, context, AlertKind::Running);
     stoppedCommand_ = composeLine(f, context, AlertKind::Stopped);
-    main_.setRunningCommand(runningCommand_);
-    main_.setStoppedCommand(stoppedCommand_);
+    state_.runningCommand = runningCommand_;
+    state_.stoppedCommand = stoppedCommand_;
 }
 
 void EmailMainWindow::OK_BUTTON_Click() {
@@ -100,9 +101,9 @@ void EmailMainWindow::OK_BUTTON_Click() {
         showStatus(STATUS_LABEL, *problem + L" Nothing was stored.");
         return;
     }
-    // The strip shows the lines the scripts hold (a path may have gone by its short form).
-    main_.setRunningCommand(scripts.runningLine);
-    main_.setStoppedCommand(scripts.stoppedLine);
+    // The viewer shows the lines the scripts hold (a path may have gone by its short form).
+    state_.runningCommand = scripts.runningLine;
+    state_.stoppedCommand = scripts.stoppedLine;
     const settings::InstanceSettings stored = context_.settings();
     context_.savePosition(*this, keys::kEmailMainPlacement);
     const std::optional<std::wstring> unstored = saveFields(stored, keys::kInstanceEmailFields);
@@ -115,7 +116,7 @@ void EmailMainWindow::OK_BUTTON_Click() {
                                          platform::describe(lines) + L")"));
         return;
     }
-    opener_.setUpdateLight(ui::colours::kGreen);
+    if (scriptsWritten_) scriptsWritten_();
     close();
 }
 
@@ -134,7 +135,8 @@ void EmailMainWindow::SEND_TEST_EMAIL_BUTTON_Click() {
     ::SetWindowTextW(control(SEND_TEST_EMAIL_BUTTON), L"Sending...");
     ::EnableWindow(control(SEND_TEST_EMAIL_BUTTON), FALSE);
     showStatus(TEST_STATUS_LABEL, L"");
-    main_.sendTest([this](bool sent, const std::wstring& text) { showTestOutcome(sent, text); });
+    switches_.sendTest(
+        [this](bool sent, const std::wstring& text) { showTestOutcome(sent, text); });
 }
 
 void EmailMainWindow::showTestOutcome(bool sent, const std::wstring& text) {
@@ -145,27 +147,14 @@ void EmailMainWindow::showTestOutcome(bool sent, const std::wstring& text) {
     showStatus(TEST_STATUS_LABEL, text);
 }
 
-std::optional<std::wstring> putInPlace(const AlertScripts& scripts) {
-    if (scripts.problem) return scripts.problem->message;
-    std::wstring failed;
-    const platform::Result written = platform::replaceFiles(scripts.files, failed);
-    if (written.ok()) return std::nullopt;
-    return scriptWriteProblem(failed, written.code, platform::describe(written));
-}
-
 void EmailMainWindow::SHARED_SETTINGS_BUTTON_Click() {
     EmailSharedWindow window(context_, *this);
-    if (const platform::Result opened = window.open(); !opened.ok())
-        showFailure(control(SHARED_SETTINGS_BUTTON),
-                    L"The shared settings could not open: " + platform::describe(opened));
-    else
-        ui::showModal(window, hwnd(), sharedWindow_);
+    openModal(window, SHARED_SETTINGS_BUTTON, L"The shared settings");
 }
 
 void EmailMainWindow::VIEW_OUTPUT_COMMANDS_BUTTON_Click() {
-    if (const platform::Result shown = showOutputCommands(context_, main_, hwnd()); !shown.ok())
-        showFailure(control(VIEW_OUTPUT_COMMANDS_BUTTON),
-                    L"The output commands could not open: " + platform::describe(shown));
+    OutputCommandsWindow window(context_, state_, hwnd());
+    openModal(window, VIEW_OUTPUT_COMMANDS_BUTTON, L"The output commands");
 }
 
 void EmailMainWindow::onCommand(int id, int code, HWND) {

@@ -9,18 +9,10 @@
 #include <string>
 
 #include "email/mail_fields_window.h"
-
-namespace kovalt::instance {
-class SettingsWindow;
-}
-namespace kovalt::monitor {
-class MainWindow;
-}
+#include "monitor/instance_state.h"
+#include "monitor/switches.h"
 
 namespace kovalt::email {
-
-class EmailSharedWindow;
-struct AlertScripts;
 
 class EmailMainWindow final : public MailFieldsWindow {
 public:
@@ -33,10 +25,11 @@ public:
         TEST_STATUS_LABEL,
     };
 
-    // Opened over the settings window, whose process name the lines use and whose update light
-    // it turns green; the lines it composes go into the strip as well.
-    EmailMainWindow(const platform::InstanceContext& context, instance::SettingsWindow& opener,
-                    monitor::MainWindow& strip);
+    // Opened over the settings window (`owner`): the lines use the watched name as its box
+    // shows it, and go into the instance's state as well; `scriptsWritten` is told once OK has
+    // written the alert scripts (the settings window's update light turns green).
+    EmailMainWindow(const platform::InstanceContext& context, monitor::InstanceState& state,
+                    monitor::Switches& switches, HWND owner, std::function<void()> scriptsWritten);
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
     platform::Result open();
@@ -69,15 +62,13 @@ private:
     LineContext lineContext() const;
     void showTestOutcome(bool sent, const std::wstring& text);
 
-    instance::SettingsWindow& opener_;
-    monitor::MainWindow& main_;
+    monitor::InstanceState& state_;
+    monitor::Switches& switches_;
+    HWND owner_;
+    std::function<void()> scriptsWritten_;
     std::wstring runningSubject_, stoppedSubject_;
     std::wstring runningCommand_, stoppedCommand_;
     ui::Timer COMMAND_UPDATE_TIMER_;
-    EmailSharedWindow* sharedWindow_ = nullptr;
 };
-
-// Puts both alert scripts in place, or neither; why not, in words the user can act on.
-std::optional<std::wstring> putInPlace(const AlertScripts& scripts);
 
 }  // namespace kovalt::email

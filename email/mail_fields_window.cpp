@@ -84,7 +84,7 @@ std::optional<std::wstring> MailFieldsWindow::saveFields(
                                    : tls_.ticked(kTlsBoxes[i - 8].second) ? L"1"
                                                                           : L"0";
         if (const platform::Result saved = stored.save(keys[i], value); !saved.ok()) {
-            if (first.ok()) first = saved;
+            first.keep(saved);
             ++failed;
             unstored += (unstored.empty() ? L"" : L", ") + std::wstring(names[i]);
         }

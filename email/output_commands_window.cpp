@@ -1,7 +1,6 @@
 #include "email/output_commands_window.h"
 
 #include "monitor/alert_paths.h"
-#include "monitor/main_window.h"
 #include "settings/placement.h"
 
 namespace kovalt::email {
@@ -10,8 +9,8 @@ namespace keys = settings::keys;
 using monitor::AlertKind;
 
 OutputCommandsWindow::OutputCommandsWindow(const platform::InstanceContext& context,
-                                           const monitor::MainWindow& strip, HWND owner)
-    : context_(context), main_(strip), owner_(owner) {}
+                                           const monitor::InstanceState& state, HWND owner)
+    : context_(context), state_(state), owner_(owner) {}
 
 platform::Result OutputCommandsWindow::open() {
     const platform::Result created = create(
@@ -47,7 +46,7 @@ void OutputCommandsWindow::Form_Unload() {
 void OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON_Click() {
     const platform::ProgramIdentity program = context_.identity();
     setControlText(COMMAND_NAME_LABEL, L"RUN COMMAND - SendEmail.exe - PROCESS RUNNING EMAIL");
-    setControlText(ALL_COMMANDS_TEXTBOX, main_.runningCommand());
+    setControlText(ALL_COMMANDS_TEXTBOX, state_.runningCommand);
     setControlText(
         ALL_LOCATIONS_TEXTBOX,
         monitor::alertScriptPath(program.folder, program.instanceName, AlertKind::Running));
@@ -56,7 +55,7 @@ void OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON_Click() {
 void OutputCommandsWindow::END_EMAIL_COMMAND_BUTTON_Click() {
     const platform::ProgramIdentity program = context_.identity();
     setControlText(COMMAND_NAME_LABEL, L"RUN COMMAND - SendEmail.exe - PROCESS STOPPED EMAIL");
-    setControlText(ALL_COMMANDS_TEXTBOX, main_.stoppedCommand());
+    setControlText(ALL_COMMANDS_TEXTBOX, state_.stoppedCommand);
     setControlText(
         ALL_LOCATIONS_TEXTBOX,
         monitor::alertScriptPath(program.folder, program.instanceName, AlertKind::Stopped));
@@ -70,14 +69,6 @@ void OutputCommandsWindow::onCommand(int id, int code, HWND) {
         case END_EMAIL_COMMAND_BUTTON: END_EMAIL_COMMAND_BUTTON_Click(); break;
         default: break;
     }
-}
-
-platform::Result showOutputCommands(const platform::InstanceContext& context,
-                                    const monitor::MainWindow& strip, HWND owner) {
-    OutputCommandsWindow window(context, strip, owner);
-    const platform::Result opened = window.open();
-    if (opened.ok()) ui::showModal(window, owner);
-    return opened;
 }
 
 }  // namespace kovalt::email

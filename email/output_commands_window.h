@@ -1,13 +1,10 @@
-// KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW: shows either composed mailer command line, as the strip
-// holds it now, with the path of the alert script that carries it, to read and copy.
+// KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW: shows either composed mailer command line, as the
+// instance holds it now, with the path of the alert script that carries it, to read and copy.
 #pragma once
 
+#include "monitor/instance_state.h"
 #include "platform/instance_context.h"
 #include "platform/ui/window.h"
-
-namespace kovalt::monitor {
-class MainWindow;
-}
 
 namespace kovalt::email {
 
@@ -25,9 +22,9 @@ public:
         OK_BUTTON,
     };
 
-    // Shows the lines `strip` holds now, over `owner`.
-    OutputCommandsWindow(const platform::InstanceContext& context, const monitor::MainWindow& strip,
-                         HWND owner);
+    // Shows the lines the instance holds now, over `owner`.
+    OutputCommandsWindow(const platform::InstanceContext& context,
+                         const monitor::InstanceState& state, HWND owner);
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
     platform::Result open();
@@ -45,13 +42,8 @@ protected:
 
 private:
     const platform::InstanceContext& context_;
-    const monitor::MainWindow& main_;
+    const monitor::InstanceState& state_;
     HWND owner_;
 };
-
-// Opens the viewer modal over `owner`; returns when it has closed, or at once with the reason
-// it could not open.
-platform::Result showOutputCommands(const platform::InstanceContext& context,
-                                    const monitor::MainWindow& strip, HWND owner);
 
 }  // namespace kovalt::email

@@ -7,7 +7,6 @@
 #include "instance/folder_tree.h"
 #include "instance/logon_start.h"
 #include "instance/restart_command.h"
-#include "monitor/main_window.h"
 #include "platform/files.h"
 #include "platform/logon_run.h"
 #include "platform/program_identity.h"
@@ -39,17 +38,32 @@ static_assert(SettingsWindow::PROCESS_NAME_TEXTBOX == 208 &&
               SettingsWindow::CREATE_FOLDERS_BUTTON == 212 && SettingsWindow::STATUS_LABEL == 213 &&
               SettingsWindow::EMAIL_SETTINGS_BUTTON == 218 && SettingsWindow::OK_BUTTON == 219);
 
-SettingsWindow::SettingsWindow(const platform::InstanceContext& context, monitor::MainWindow& strip)
-    : context_(context), main_(strip) {}
+SettingsWindow::SettingsWindow(const platform::InstanceContext& context,
+                               monitor::InstanceState& state, monitor::Switches& switches,
+                               HWND owner)
+    : context_(context), state_(state), switches_(switches), owner_(owner) {}
+
+SettingsWindow::~SettingsWindow() { switches_.onSeenRunning(nullptr); }
 
 platform::Result SettingsWindow::open() {
     const platform::Result created =
         create(L"KOVALT_SETTINGS", WS_CAPTION | WS_SYSMENU | WS_BORDER, WS_EX_CONTROLPARENT,
-               L"KOV-ALT - SETTINGS", main_.hwnd(), context_.icons.program);
+               L"KOV-ALT - SETTINGS", owner_, context_.icons.program);
     if (!created.ok()) return created;
     createControls();
     Form_Load();
+    // While open, the restart boxes may take how the program runs once the strip sees it.
+    switches_.onSeenRunning([this] { processSeenRunning(); });
     return {};
+}
+
+platform::Result showSettings(const platform::InstanceContext& context,
+                              monitor::InstanceState& state, monitor::Switches& switches,
+                              HWND owner) {
+    SettingsWindow window(context, state, switches, owner);
+    const platform::Result opened = window.open();
+    if (opened.ok()) ui::showModal(window, owner);
+    return opened;
 }
 
 void SettingsWindow::createControls() {
@@ -138,17 +152,15 @@ platform::Result SettingsWindow::saveFields() {
     for (const auto& [key, value] :
          {std::pair{&keys::ENABLED_TICKBOX, std::to_wstring(tickValue(ENABLED_TICKBOX))},
           std::pair{&keys::RUNNER_NAME_TEXTBOX, controlText(RUNNER_NAME_TEXTBOX)},
-          std::pair{&keys::PROCESS_NAME_TEXTBOX, controlText(PROCESS_NAME_TEXTBOX)}}) {
-        const platform::Result saved = stored.save(*key, value);
-        if (first.ok()) first = saved;
-    }
+          std::pair{&keys::PROCESS_NAME_TEXTBOX, controlText(PROCESS_NAME_TEXTBOX)}})
+        first.keep(stored.save(*key, value));
     return first;
 }
 
 std::optional<std::wstring> SettingsWindow::storeRestart() {
-    monitor::MainWindow::Restart restart{tickValue(RESTART_TICKBOX) == 1,
-                                         controlText(RESTART_COMMAND_TEXTBOX),
-                                         controlText(RESTART_FOLDER_TEXTBOX)};
+    monitor::RestartCommand restart{tickValue(RESTART_TICKBOX) == 1,
+                                    controlText(RESTART_COMMAND_TEXTBOX),
+                                    controlText(RESTART_FOLDER_TEXTBOX)};
     if (restart.on)
         if (const auto problem = restartProblem(restart.command, restart.folder, processName(),
                                                 platform::folderExists))
@@ -156,11 +168,9 @@ std::optional<std::wstring> SettingsWindow::storeRestart() {
     const settings::InstanceSettings stored = context_.settings();
     platform::Result first = saveChanged(stored, keys::RESTART_TICKBOX, restart.on ? L"1" : L"0");
     for (const auto& [key, value] : {std::pair{&keys::RESTART_COMMAND_TEXTBOX, restart.command},
-                                     std::pair{&keys::RESTART_FOLDER_TEXTBOX, restart.folder}}) {
-        const platform::Result saved = saveChanged(stored, *key, value);
-        if (first.ok()) first = saved;
-    }
-    main_.setRestart(std::move(restart));
+                                     std::pair{&keys::RESTART_FOLDER_TEXTBOX, restart.folder}})
+        first.keep(saveChanged(stored, *key, value));
+    switches_.setRestart(std::move(restart));
     if (!first.ok())
         return L"Restart when stopped could not be stored: " + platform::describe(first);
     return std::nullopt;
@@ -173,7 +183,7 @@ std::optional<std::wstring> SettingsWindow::storeReminder() {
     if (!minutes)
         return L"The reminder was not stored: give a whole number of minutes from 1 to 1440, or "
                L"leave it empty for none.";
-    main_.setReminderMinutes(*minutes);
+    switches_.setReminderMinutes(*minutes);
     const platform::Result saved =
         saveChanged(context_.settings(), keys::REMINDER_MINUTES_TEXTBOX, typed);
     if (!saved.ok()) return L"The reminder could not be stored: " + platform::describe(saved);
@@ -227,15 +237,13 @@ void SettingsWindow::START_WITH_WINDOWS_TICKBOX_Click() {
 
 std::optional<std::wstring> SettingsWindow::storeAll() {
     const platform::Result saved = saveFields();
-    std::wstring problems;
+    platform::Problems problems;
     for (const std::optional<std::wstring>& problem :
          {storeRestart(), storeReminder(), storeStartupDelay()})
-        if (problem) problems += (problems.empty() ? L"" : L"  ") + *problem;
+        problems.add(problem);
     if (!saved.ok()) return L"The settings could not be stored: " + platform::describe(saved);
-    if (const std::optional<std::wstring> alerts = keepAlertsNamingWatchedProcess())
-        problems += (problems.empty() ? L"" : L"  ") + *alerts;
-    if (problems.empty()) return std::nullopt;
-    return problems;
+    problems.add(keepAlertsNamingWatchedProcess());
+    return problems.text();
 }
 
 void SettingsWindow::Form_Unload() {
@@ -261,8 +269,8 @@ std::optional<std::wstring> SettingsWindow::keepAlertsNamingWatchedProcess() {
         return *problem +
                L" The watched name was stored, but the alert scripts still name the process "
                L"they named before.";
-    main_.setRunningCommand(scripts->runningLine);
-    main_.setStoppedCommand(scripts->stoppedLine);
+    state_.runningCommand = scripts->runningLine;
+    state_.stoppedCommand = scripts->stoppedLine;
     if (const platform::Result saved = email::storeLines(stored, *scripts); !saved.ok())
         return L"The alert scripts now name " + processName() +
                L", but their lines could not be stored: " + platform::describe(saved);
@@ -271,11 +279,11 @@ std::optional<std::wstring> SettingsWindow::keepAlertsNamingWatchedProcess() {
 
 void SettingsWindow::ENABLED_TICKBOX_Click() {
     if (tickValue(ENABLED_TICKBOX)) {
-        main_.startMonitoring();
+        switches_.startMonitoring();
         ::SendMessageW(control(PROCESS_NAME_TEXTBOX), EM_SETREADONLY, TRUE, 0);
     } else {
         ::SendMessageW(control(PROCESS_NAME_TEXTBOX), EM_SETREADONLY, FALSE, 0);
-        showDropped(main_.stopMonitoring());
+        showDropped(switches_.stopMonitoring());
     }
 }
 
@@ -288,14 +296,14 @@ void SettingsWindow::AlwaysOnTop_TICKBOX_Click() {
     const std::wstring value = std::to_wstring(tickValue(AlwaysOnTop_TICKBOX));
     const platform::Result saved = stored.save(keys::AlwaysOnTop_TICKBOX, value);
     // The strip follows what the store holds now, as it will at its next start.
-    main_.alwaysOnTopTimer().setEnabled(stored.flag(keys::AlwaysOnTop_TICKBOX));
+    switches_.setAlwaysOnTop(stored.flag(keys::AlwaysOnTop_TICKBOX));
     if (!saved.ok())
         showStatus(STATUS_LABEL, L"Could not store Always On Top: " + platform::describe(saved));
 }
 
 void SettingsWindow::PROCESS_NAME_TEXTBOX_Change() {
     // An alert about the program watched before is not sent under the new name.
-    showDropped(main_.setProcessName(controlText(PROCESS_NAME_TEXTBOX)));
+    showDropped(switches_.watchName(controlText(PROCESS_NAME_TEXTBOX)));
 }
 
 void SettingsWindow::showDropped(std::wstring line) {
@@ -314,23 +322,17 @@ void SettingsWindow::BROWSE_PROCESS_NAME_FILE_BUTTON_Click() {
 }
 
 void SettingsWindow::CREATE_FOLDERS_BUTTON_Click() {
-    std::wstring problems;
-    for (const std::wstring& path : folderTree(context_.identity().folder)) {
-        const platform::Result made = platform::makeFolder(path);
-        if (!made.ok())
-            problems +=
-                (problems.empty() ? L"" : L"  ") + folderProblem(path, platform::describe(made));
-    }
-    showStatus(STATUS_LABEL, problems);
+    platform::Problems problems;
+    for (const std::wstring& path : folderTree(context_.identity().folder))
+        if (const platform::Result made = platform::makeFolder(path); !made.ok())
+            problems.add(folderProblem(path, platform::describe(made)));
+    showStatus(STATUS_LABEL, problems.text().value_or(L""));
 }
 
 void SettingsWindow::EMAIL_SETTINGS_BUTTON_Click() {
-    email::EmailMainWindow window(context_, *this, main_);
-    if (const platform::Result opened = window.open(); !opened.ok())
-        showFailure(control(EMAIL_SETTINGS_BUTTON),
-                    L"The e-mail settings could not open: " + platform::describe(opened));
-    else
-        ui::showModal(window, hwnd(), emailWindow_);
+    email::EmailMainWindow window(context_, state_, switches_, hwnd(),
+                                  [this] { setUpdateLight(ui::colours::kGreen); });
+    openModal(window, EMAIL_SETTINGS_BUTTON, L"The e-mail settings");
 }
 
 void SettingsWindow::setUpdateLight(ui::Colour colour) {
@@ -339,18 +341,12 @@ void SettingsWindow::setUpdateLight(ui::Colour colour) {
 
 void SettingsWindow::ABOUT_BUTTON_Click() {
     about::AboutWindow window(context_, hwnd());
-    if (const platform::Result opened = window.open(); !opened.ok())
-        showFailure(control(ABOUT_BUTTON),
-                    L"The About window could not open: " + platform::describe(opened));
-    else
-        ui::showModal(window, hwnd());
+    openModal(window, ABOUT_BUTTON, L"The About window");
 }
 
 void SettingsWindow::VIEW_OUTPUT_COMMANDS_BUTTON_Click() {
-    if (const platform::Result shown = email::showOutputCommands(context_, main_, hwnd());
-        !shown.ok())
-        showFailure(control(VIEW_OUTPUT_COMMANDS_BUTTON),
-                    L"The output commands could not open: " + platform::describe(shown));
+    email::OutputCommandsWindow window(context_, state_, hwnd());
+    openModal(window, VIEW_OUTPUT_COMMANDS_BUTTON, L"The output commands");
 }
 
 void SettingsWindow::onCommand(int id, int code, HWND) {

@@ -6,16 +6,10 @@
 
 #include <string>
 
+#include "monitor/instance_state.h"
+#include "monitor/switches.h"
 #include "platform/instance_context.h"
 #include "platform/ui/window.h"
-
-namespace kovalt::monitor {
-class MainWindow;
-}
-
-namespace kovalt::email {
-class EmailMainWindow;
-}
 
 namespace kovalt::instance {
 
@@ -57,8 +51,10 @@ public:
         STARTUP_DELAY_UNIT_LABEL,
     };
 
-    // `strip` is the window it opens over, which its controls act on.
-    SettingsWindow(const platform::InstanceContext& context, monitor::MainWindow& strip);
+    // Opened over `owner` (the strip); its controls act on the instance through `switches`.
+    SettingsWindow(const platform::InstanceContext& context, monitor::InstanceState& state,
+                   monitor::Switches& switches, HWND owner);
+    ~SettingsWindow() override;
 
     // Creates the window (hidden) and runs its load; showModal() shows it.
     platform::Result open();
@@ -112,9 +108,16 @@ private:
     std::optional<std::wstring> storeAll();
 
     const platform::InstanceContext& context_;
-    monitor::MainWindow& main_;
-    email::EmailMainWindow* emailWindow_ = nullptr;
+    monitor::InstanceState& state_;
+    monitor::Switches& switches_;
+    HWND owner_;
     bool storedAtOk_ = false;
 };
+
+// Opens the settings window over `owner`, modal, as the strip's settings button does; returns
+// when it has closed, or at once with the reason it could not open.
+platform::Result showSettings(const platform::InstanceContext& context,
+                              monitor::InstanceState& state, monitor::Switches& switches,
+                              HWND owner);
 
 }  // namespace kovalt::instance

@@ -210,13 +210,15 @@ void Window::refreshFonts() {
 
 void Window::setTooltip(HWND control, const std::wstring& text) {
     if (!tooltipWindow_) {
-        tooltipWindow_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
-                                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        // Owned by no window: Wine keeps a window under its own topmost popups out of the top
+        // band, and the strip must be able to go there. It goes with this object instead.
+        tooltipWindow_.reset(::CreateWindowExW(
+            WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+            ::GetModuleHandleW(nullptr), nullptr));
         // Wide enough for a path; longer texts wrap, and "\r\n" starts a new line.
-        ::SendMessageW(tooltipWindow_, TTM_SETMAXTIPWIDTH, 0, 480);
-        ::SendMessageW(tooltipWindow_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+        ::SendMessageW(tooltipWindow_.get(), TTM_SETMAXTIPWIDTH, 0, 480);
+        ::SendMessageW(tooltipWindow_.get(), TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
     }
     TTTOOLINFOW info = {sizeof(info)};
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -225,10 +227,12 @@ void Window::setTooltip(HWND control, const std::wstring& text) {
     info.lpszText = const_cast<wchar_t*>(text.c_str());
     TTTOOLINFOW probe = info;
     probe.lpszText = nullptr;
-    if (!::SendMessageW(tooltipWindow_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe)))
-        ::SendMessageW(tooltipWindow_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    if (!::SendMessageW(tooltipWindow_.get(), TTM_GETTOOLINFOW, 0,
+                        reinterpret_cast<LPARAM>(&probe)))
+        ::SendMessageW(tooltipWindow_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     else
-        ::SendMessageW(tooltipWindow_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+        ::SendMessageW(tooltipWindow_.get(), TTM_UPDATETIPTEXTW, 0,
+                       reinterpret_cast<LPARAM>(&info));
 }
 
 std::wstring Window::tooltip(HWND control) const {
@@ -238,7 +242,8 @@ std::wstring Window::tooltip(HWND control) const {
     info.hwnd = hwnd_;
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = buffer.data();
-    ::SendMessageW(tooltipWindow_, TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&info));
+    ::SendMessageW(tooltipWindow_.get(), TTM_GETTEXTW, buffer.size(),
+                   reinterpret_cast<LPARAM>(&info));
     buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
     return buffer;
 }

@@ -39,15 +39,6 @@ private:
 // window's timers go on ticking. Returns when the window has closed.
 void showModal(Window& window, HWND owner);
 
-// The same, with `whileOpen` pointing at the window for as long as it is open, for the windows
-// that other windows reach through their opener.
-template <typename W>
-void showModal(W& window, HWND owner, W*& whileOpen) {
-    whileOpen = &window;
-    showModal(window, owner);
-    whileOpen = nullptr;
-}
-
 // Runs the program's message loop until WM_QUIT, with dialog keyboard handling for `main`.
 int runMessageLoop(Window& main);
 

@@ -89,6 +89,16 @@ protected:
     // What failed after a click on `clicked`: on the window's status line, or, in a window
     // without one, on the tooltip of the control that was clicked.
     void showFailure(HWND clicked, const std::wstring& text);
+    // Opens `window` (its load runs) modal over this one and returns when it has closed; or
+    // says why `what` could not open, as showFailure does for the button that opens it.
+    template <typename W>
+    void openModal(W& window, int button, const wchar_t* what) {
+        if (const platform::Result opened = window.open(); !opened.ok())
+            showFailure(control(button),
+                        std::wstring(what) + L" could not open: " + platform::describe(opened));
+        else
+            showModal(window, hwnd());
+    }
     // Enter presses the default button (or the push button with the focus) and Esc the cancel
     // button, as in a dialog.
     void setDefaultButton(int id) { defaultButton_ = id; }
@@ -154,7 +164,7 @@ private:
     HWND hwnd_ = nullptr;
     bool closed_ = false;
     UINT dpi_ = 96;
-    HWND tooltipWindow_ = nullptr;
+    platform::UniqueWindow tooltipWindow_;
     HWND lastFocus_ = nullptr;  // the control that had the focus when the window was left
     TwipRect placedTwips_;
     RECT placedPixels_ = {};

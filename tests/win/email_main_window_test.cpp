@@ -56,10 +56,8 @@ TEST_P(EmailMainOk, StoresWritesAndClosesOrSaysWhyNot) {
     EXPECT_EQ(light.background == ui::colours::kGreen, done);
     EXPECT_EQ(stored(L"SMTP_PASSWORD_TEXTBOX").has_value(), GetParam().fieldsStored);
     if (GetParam().scriptsWritten) {
-        EXPECT_EQ(test::readFile(script(L"RUNNING")),
-                  test::narrow(main->runningCommand()) + "\r\n");
-        EXPECT_EQ(test::readFile(script(L"STOPPED")),
-                  test::narrow(main->stoppedCommand()) + "\r\n");
+        EXPECT_EQ(test::readFile(script(L"RUNNING")), test::narrow(state.runningCommand) + "\r\n");
+        EXPECT_EQ(test::readFile(script(L"STOPPED")), test::narrow(state.stoppedCommand) + "\r\n");
     } else {  // the first script put back
         EXPECT_EQ(test::readFile(script(L"RUNNING")), before);
     }

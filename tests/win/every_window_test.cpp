@@ -133,7 +133,7 @@ TEST_F(EveryWindowLayout, AtItsDefaultSizeEveryControlLiesInTheWindowApartFromTh
     windows.emplace_back(
         "shared", layoutFaults(*test::opened<email::EmailSharedWindow>(context, *emailMain)));
     windows.emplace_back("viewer", layoutFaults(*test::opened<email::OutputCommandsWindow>(
-                                       context, *main, main->hwnd())));
+                                       context, state, main->hwnd())));
     windows.emplace_back("about", layoutFaults(about()));
     windows.emplace_back(
         "donations", layoutFaults(*test::opened<about::DonationsWindow>(context, window->hwnd()),

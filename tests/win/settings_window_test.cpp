@@ -22,14 +22,14 @@ TEST_F(SettingsWindowTest, LoadingActsOnTheStripAsTheUsersClicksWould) {
         auto& strip = openMain();
         strip.stopMonitoring();
         strip.alwaysOnTopTimer().setEnabled(false);
-        strip.setProcessName(L"other.exe");
-        auto w = test::opened<SettingsWindow>(context, strip);
+        strip.watchName(L"other.exe");
+        auto w = test::opened<SettingsWindow>(context, state, strip, strip.hwnd());
         const bool on = onTop[0] == L'1', monitoring = enabled[0] == L'1';
         EXPECT_EQ(stored(L"AlwaysOnTop_TICKBOX"), on ? L"1" : L"0.0") << on << monitoring;
         EXPECT_EQ(strip.alwaysOnTopTimer().enabled(), on) << on << monitoring;
         EXPECT_EQ(strip.processRunningTimer().enabled(), monitoring) << on << monitoring;
         EXPECT_EQ(nameLocked(*w), monitoring) << "the name is locked while monitoring";
-        EXPECT_EQ(strip.processName(), L"w.exe");
+        EXPECT_EQ(state.processName, L"w.exe");
     }
 }
 
@@ -44,10 +44,10 @@ TEST_F(SettingsWindowTest, ItsControlsActOnTheStripAtOnce) {
     HWND name = w.control(SettingsWindow::PROCESS_NAME_TEXTBOX);
     ::SendMessageW(name, EM_SETSEL, 6, 6);
     for (wchar_t c : std::wstring(L".exe")) ::SendMessageW(name, WM_CHAR, c, 0);
-    EXPECT_EQ(main->processName(), L"wallet.exe") << "every keystroke reaches the strip";
+    EXPECT_EQ(state.processName, L"wallet.exe") << "every keystroke reaches the strip";
     fileAnswer = L"miner.exe";
     click(w, SettingsWindow::BROWSE_PROCESS_NAME_FILE_BUTTON);
-    EXPECT_EQ(main->processName(), L"miner.exe");
+    EXPECT_EQ(state.processName, L"miner.exe");
 
     click(w, SettingsWindow::AlwaysOnTop_TICKBOX);  // ticked by the empty store's default
     EXPECT_EQ(stored(L"AlwaysOnTop_TICKBOX"), L"0") << "stored the moment it changes";
@@ -99,7 +99,7 @@ TEST_F(SettingsWindowTest, OkBringsStoredAlertScriptsToTheWatchedNameOrStaysToSa
     const std::string line = test::readFile(script(L"STOPPED"));
     EXPECT_NE(line.find("-u \"KOV-ALT - new.exe - STOPPED\""), std::string::npos) << line;
     EXPECT_EQ(line, test::narrow(*stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX")) + "\r\n");
-    EXPECT_EQ(main->stoppedCommand(), stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX"));
+    EXPECT_EQ(state.stoppedCommand, stored(L"EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX"));
 }
 
 TEST_F(SettingsWindowTest, TheRestartBoxesFillWhenTickedAndOkRefusesAnotherProgram) {
@@ -148,7 +148,7 @@ TEST_F(SettingsWindowTest, OpenedWhileStoppedItMailsTheStopAgainLeavesTheRestart
     strip.PROCESS_RUNNING_TIMER_Timer();  // the stop: its alert, and a restart that fails
     EXPECT_NE(tooltip().find(L" (1 of 5)"), std::wstring::npos);
     store.saved.clear();
-    auto w = test::opened<SettingsWindow>(context, strip);
+    auto w = test::opened<SettingsWindow>(context, state, strip, strip.hwnd());
     EXPECT_TRUE(strip.processRunningTimer().enabled()) << "watching for a stop again";
     EXPECT_TRUE(test::waitUntil([&] { return tooltip().find(L" (2 of 5)") != std::wstring::npos; }))
         << "the count goes on";

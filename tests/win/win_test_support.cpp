@@ -61,19 +61,34 @@ Instance::Instance()
               {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER},
               store.registry.root() + L"\\Run"} {}
 
+monitor::MainWindow& Instance::makeMain() {
+    // What was opened over the strip before goes first, then the strip and its watchdog.
+    emailMain.reset();
+    settings.reset();
+    main.reset();
+    watchdog = std::make_unique<monitor::InstanceWatchdog>(context, state);
+    main = std::make_unique<monitor::MainWindow>(context, state, **watchdog);
+    main->openSettings = [this] {
+        return instance::showSettings(context, state, *main, main->hwnd());
+    };
+    return *main;
+}
+
 monitor::MainWindow& Instance::openMain() {
-    main = std::make_unique<monitor::MainWindow>(context);
-    EXPECT_TRUE(main->open().ok());
+    EXPECT_TRUE(makeMain().open().ok());
     return *main;
 }
 
 instance::SettingsWindow& Instance::openSettings() {
-    return *(settings = opened<instance::SettingsWindow>(context, openMain()));
+    monitor::MainWindow& strip = openMain();
+    return *(settings = opened<instance::SettingsWindow>(context, state, strip, strip.hwnd()));
 }
 
 email::EmailMainWindow& Instance::openEmailMain() {
     instance::SettingsWindow& opener = openSettings();
-    return *(emailMain = opened<email::EmailMainWindow>(context, opener, *main));
+    return *(emailMain = opened<email::EmailMainWindow>(
+                 context, state, *main, opener.hwnd(),
+                 [&opener] { opener.setUpdateLight(ui::colours::kGreen); }));
 }
 
 std::wstring Instance::script(const wchar_t* kind) const {

@@ -12,6 +12,7 @@
 
 #include "email/email_main_window.h"
 #include "instance/settings_window.h"
+#include "monitor/instance_watchdog.h"
 #include "monitor/main_window.h"
 #include "platform/registry_store.h"
 #include "tests/support/scratch.h"
@@ -56,7 +57,10 @@ struct Instance : testing::Test {
     std::optional<std::wstring> fileAnswer;
     std::vector<std::wstring> told;     // the messages the program had to tell
     platform::InstanceContext context;  // the real probe and script start, recorded
-    // Windows opened as the program opens them, each over the one before.
+    // Windows opened as the program opens them, each over the one before, with the instance's
+    // state and watchdog.
+    monitor::InstanceState state;
+    std::unique_ptr<monitor::InstanceWatchdog> watchdog;
     std::unique_ptr<monitor::MainWindow> main;
     std::unique_ptr<instance::SettingsWindow> settings;
     std::unique_ptr<email::EmailMainWindow> emailMain;
@@ -65,6 +69,7 @@ struct Instance : testing::Test {
 
     void seed(std::initializer_list<std::pair<const wchar_t*, std::wstring>> values);
     std::optional<std::wstring> stored(const wchar_t* key, const wchar_t* app = L"KOVALT");
+    monitor::MainWindow& makeMain();  // a new strip, not yet opened
     monitor::MainWindow& openMain();
     instance::SettingsWindow& openSettings();        // over a new strip
     email::EmailMainWindow& openEmailMain();         // over a new settings window

@@ -19,6 +19,7 @@
 #include "email/email_shared_window.h"
 #include "email/output_commands_window.h"
 #include "instance/settings_window.h"
+#include "monitor/instance_watchdog.h"
 #include "monitor/main_window.h"
 #include "platform/process_query.h"
 #include "platform/registry_store.h"
@@ -134,7 +135,9 @@ void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
         {IDI_KOVALT, IDI_BROWSE, IDI_FOLDER}};
 
     // The strip after a real check that found the watched process.
-    monitor::MainWindow main(context);
+    monitor::InstanceState state;
+    monitor::InstanceWatchdog watchdog(context, state);
+    monitor::MainWindow main(context, state, *watchdog);
     if (!main.open().ok()) return;
     main.PROCESS_RUNNING_TIMER_Timer();
     photograph(handshake, "main", main.hwnd(), nullptr);
@@ -143,13 +146,13 @@ void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
     // Monitoring ticked (from the store) and the alert scripts just written: the light green.
-    instance::SettingsWindow settingsWindow(context, main);
+    instance::SettingsWindow settingsWindow(context, state, main, main.hwnd());
     if (!settingsWindow.open().ok()) return;
     settingsWindow.setUpdateLight(ui::colours::kGreen);
     photograph(handshake, "settings", settingsWindow.hwnd(),
                settingsWindow.control(instance::SettingsWindow::OK_BUTTON));
 
-    email::EmailMainWindow emailWindow(context, settingsWindow, main);
+    email::EmailMainWindow emailWindow(context, state, main, settingsWindow.hwnd(), nullptr);
     if (!emailWindow.open().ok()) return;
     emailWindow.COMMAND_UPDATE_TIMER_Timer();
     photograph(handshake, "email-main", emailWindow.hwnd(),
@@ -162,7 +165,7 @@ void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
                    shared.control(email::EmailSharedWindow::OK_BUTTON));
     }
     {
-        email::OutputCommandsWindow commands(context, main, emailWindow.hwnd());
+        email::OutputCommandsWindow commands(context, state, emailWindow.hwnd());
         if (!commands.open().ok()) return;
         click(commands, email::OutputCommandsWindow::START_EMAIL_COMMAND_BUTTON);
         photograph(handshake, "output-commands", commands.hwnd(),
