@@ -19,7 +19,9 @@ namespace keys = settings::keys;
 
 namespace {
 // The row of buttons along the bottom, below the options.
-constexpr int kBottomRow = 5295;
+constexpr int kBottomRow = 6000;
+// Where windows_exporter, installed as it comes, reads text files of metrics from.
+constexpr wchar_t kExporterFolder[] = L"C:\\Program Files\\windows_exporter\\textfile_inputs";
 
 // Stores a value the store does not read already (its default when absent), so that a window
 // confirmed untouched writes none of the keys it came with.
@@ -100,6 +102,10 @@ void SettingsWindow::createControls() {
     addLabel(STARTUP_DELAY_LABEL, L"At Windows start, first check after", {120, 4710, 2895, 240});
     addTextBox(STARTUP_DELAY_SECONDS_TEXTBOX, L"", {3015, 4665, 615, 315});
     addLabel(STARTUP_DELAY_UNIT_LABEL, L"s", {3690, 4710, 300, 240});
+    addLabel(METRICS_FOLDER_LABEL, L"Metrics folder (for windows_exporter)",
+             {120, 5085, 3600, 240});
+    addButton(METRICS_FOLDER_FILL_BUTTON, L"windows_exporter", {3735, 5040, 1560, 285});
+    addTextBox(METRICS_FOLDER_TEXTBOX, L"", {120, 5355, 5175, 315}, ES_AUTOHSCROLL);
     addLine(LINE_4, {120, kBottomRow - 195, 5175, 30});
 
     addButton(ABOUT_BUTTON, L"About", {120, kBottomRow, 555, 615});
@@ -130,6 +136,7 @@ void SettingsWindow::Form_Load() {
     setControlText(RESTART_FOLDER_TEXTBOX, stored.text(keys::RESTART_FOLDER_TEXTBOX));
     setControlText(REMINDER_MINUTES_TEXTBOX, stored.text(keys::REMINDER_MINUTES_TEXTBOX));
     setControlText(STARTUP_DELAY_SECONDS_TEXTBOX, stored.text(keys::STARTUP_DELAY_SECONDS_TEXTBOX));
+    setControlText(METRICS_FOLDER_TEXTBOX, stored.text(keys::METRICS_FOLDER_TEXTBOX));
     showLogonRun();
     processSeenRunning();  // running now, perhaps, though not watched
 }
@@ -203,6 +210,30 @@ std::optional<std::wstring> SettingsWindow::storeStartupDelay() {
     return std::nullopt;
 }
 
+std::optional<std::wstring> SettingsWindow::storeMetricsFolder() {
+    const std::wstring folder = controlText(METRICS_FOLDER_TEXTBOX);
+    const settings::InstanceSettings stored = context_.settings();
+    const std::wstring before = stored.text(keys::METRICS_FOLDER_TEXTBOX);
+    if (!folder.empty() && !platform::folderExists(folder))
+        return L"The metrics folder was not stored: " + folder + L" is no folder that exists.";
+    // Writing the file there is the one sure test that it can be written.
+    if (const std::optional<std::wstring> failed = switches_.setMetricsFolder(folder)) {
+        switches_.setMetricsFolder(before);
+        return L"The metrics folder was not stored: " + *failed;
+    }
+    const platform::Result saved = saveChanged(stored, keys::METRICS_FOLDER_TEXTBOX, folder);
+    if (!saved.ok()) return L"The metrics folder could not be stored: " + platform::describe(saved);
+    return std::nullopt;
+}
+
+void SettingsWindow::METRICS_FOLDER_FILL_BUTTON_Click() {
+    if (platform::folderExists(kExporterFolder))
+        setControlText(METRICS_FOLDER_TEXTBOX, kExporterFolder);
+    else
+        showStatus(STATUS_LABEL, L"windows_exporter's folder " + std::wstring(kExporterFolder) +
+                                     L" is not there: is windows_exporter installed?");
+}
+
 void SettingsWindow::showLogonRun() {
     platform::Result error;
     const std::optional<std::wstring> value = platform::readLogonRun(
@@ -239,7 +270,7 @@ std::optional<std::wstring> SettingsWindow::storeAll() {
     const platform::Result saved = saveFields();
     platform::Problems problems;
     for (const std::optional<std::wstring>& problem :
-         {storeRestart(), storeReminder(), storeStartupDelay()})
+         {storeRestart(), storeReminder(), storeStartupDelay(), storeMetricsFolder()})
         problems.add(problem);
     if (!saved.ok()) return L"The settings could not be stored: " + platform::describe(saved);
     problems.add(keepAlertsNamingWatchedProcess());
@@ -361,6 +392,7 @@ void SettingsWindow::onCommand(int id, int code, HWND) {
         case ENABLED_TICKBOX: ENABLED_TICKBOX_Click(); break;
         case START_WITH_WINDOWS_TICKBOX: START_WITH_WINDOWS_TICKBOX_Click(); break;
         case RESTART_TICKBOX: RESTART_TICKBOX_Click(); break;
+        case METRICS_FOLDER_FILL_BUTTON: METRICS_FOLDER_FILL_BUTTON_Click(); break;
         case AlwaysOnTop_TICKBOX: AlwaysOnTop_TICKBOX_Click(); break;
         case BROWSE_PROCESS_NAME_FILE_BUTTON: BROWSE_PROCESS_NAME_FILE_BUTTON_Click(); break;
         case CREATE_FOLDERS_BUTTON: CREATE_FOLDERS_BUTTON_Click(); break;

@@ -49,6 +49,9 @@ public:
         STARTUP_DELAY_LABEL,
         STARTUP_DELAY_SECONDS_TEXTBOX,
         STARTUP_DELAY_UNIT_LABEL,
+        METRICS_FOLDER_LABEL,
+        METRICS_FOLDER_TEXTBOX,
+        METRICS_FOLDER_FILL_BUTTON,
     };
 
     // Opened over `owner` (the strip); its controls act on the instance through `switches`.
@@ -75,6 +78,8 @@ public:
     void AlwaysOnTop_TICKBOX_Click();
     void START_WITH_WINDOWS_TICKBOX_Click();
     void RESTART_TICKBOX_Click();
+    // Fills in windows_exporter's own folder for text files, when it is there.
+    void METRICS_FOLDER_FILL_BUTTON_Click();
     void PROCESS_NAME_TEXTBOX_Change();
     void PROCESS_NAME_TEXTBOX_LostFocus() { setUpdateLight(ui::colours::kRed); }
     void BROWSE_PROCESS_NAME_FILE_BUTTON_Click();
@@ -99,6 +104,7 @@ private:
     // The reminder minutes, checked; why they were not stored.
     std::optional<std::wstring> storeReminder();
     std::optional<std::wstring> storeStartupDelay();
+    std::optional<std::wstring> storeMetricsFolder();
     // The tick shows whether Windows starts this very executable at logon; when its value
     // names another, the line below says which.
     void showLogonRun();

@@ -1,6 +1,7 @@
 #include "monitor/instance_watchdog.h"
 
 #include "monitor/clock.h"
+#include "platform/files.h"
 #include "platform/process_query.h"
 #include "platform/single_instance.h"
 
@@ -35,6 +36,15 @@ WatchdogServices servicesOf(const platform::InstanceContext& context, HeldProces
         auto lock = std::make_shared<platform::RestartLock>(name);
         return lock->held() ? lock : nullptr;
     };
+    s.wallClock = [] {
+        FILETIME now;
+        ::GetSystemTimeAsFileTime(&now);
+        const ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+        return static_cast<double>(t.QuadPart - 116444736000000000ULL) / 1e7;  // from 1601
+    };
+    s.version = KOVALT_VERSION;
+    s.writeFile = platform::replaceFile;
+    s.removeFile = [](const std::wstring& path) { ::DeleteFileW(path.c_str()); };
     return s;
 }
 }  // namespace

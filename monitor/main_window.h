@@ -46,6 +46,9 @@ public:
         watchdog_.sendTest(std::move(done));
     }
     void forgetTest() override { watchdog_.forgetTest(); }
+    std::optional<std::wstring> setMetricsFolder(const std::wstring& folder) override {
+        return watchdog_.setMetricsFolder(folder);
+    }
     void onSeenRunning(std::function<void()> listener) override {
         watchdog_.seenRunning = std::move(listener);
     }

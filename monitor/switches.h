@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace kovalt::monitor {
@@ -33,6 +34,9 @@ public:
     virtual void sendTest(std::function<void(bool sent, const std::wstring& text)> done) = 0;
     // Whoever asked for the test is gone; the test goes on.
     virtual void forgetTest() = 0;
+    // Writes the instance's state for Prometheus into `folder` from now on (empty: no more);
+    // why the first write failed, when it did.
+    virtual std::optional<std::wstring> setMetricsFolder(const std::wstring& folder) = 0;
     // `listener` hears each time the watched program is found running; an empty one: nobody.
     virtual void onSeenRunning(std::function<void()> listener) = 0;
 };

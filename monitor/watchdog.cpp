@@ -35,6 +35,8 @@ void Watchdog::load(bool atLogon) {
         settings::parseWholeIn(stored.text(keys::REMINDER_MINUTES_TEXTBOX), 1, 1440).value_or(0));
     restarts_ = RestartPolicy({5, stored.seconds(keys::RESTART_WINDOW_SECONDS)});
     stableSeconds_ = stored.seconds(keys::RESTART_STABLE_SECONDS);
+    metricsEvery_ = stored.seconds(keys::METRICS_SECONDS);
+    metricsFolder_ = stored.text(keys::METRICS_FOLDER_TEXTBOX);
     setRestart({stored.flag(keys::RESTART_TICKBOX), stored.text(keys::RESTART_COMMAND_TEXTBOX),
                 stored.text(keys::RESTART_FOLDER_TEXTBOX)});
     const bool monitoring = stored.flag(keys::ENABLED_TICKBOX);
@@ -95,6 +97,7 @@ void Watchdog::restore(Road& r, const Owed& owed) {
 
 void Watchdog::close() {
     for (Road& r : roads_) r.road->letGo();
+    writeMetrics(true);  // closed by hand: "off", which no rule should page for
 }
 
 void Watchdog::startMonitoring() {
@@ -189,6 +192,7 @@ void Watchdog::tick(MonitorTimer timer, bool seenEnding) {
         answer = services_.check(name, restart_.on);
     if (restart_.on && answer.ids) services_.hold->hold(name, *answer.ids);
     const AlertKind alert = monitor_.tick(timer, name, answer.outcome, answer.why);
+    lastCheck_ = services_.wallClock();
     firstCheckMs_ = 0;  // from now on, once a second
     if (alert != AlertKind::None) {
         keptNote_.clear();
@@ -218,6 +222,7 @@ void Watchdog::restartIfDue() {
     const std::optional<std::wstring> failure =
         services_.startProgram(restart_.command, restart_.folder);
     restarts_.started(now, failure.value_or(L""));
+    restartsMade_ += !failure;
 }
 
 void Watchdog::start(Road& r, AlertQueue::Next next) {
@@ -255,6 +260,7 @@ void Watchdog::alertTick() {
 }
 
 bool Watchdog::alertTimerOn() const {
+    if (!metricsFolder_.empty()) return true;  // rewritten every so often, monitoring or not
     for (const Road& r : roads_)
         if (r.queue.busy() || r.queue.mayRemind()) return true;
     return false;
@@ -271,13 +277,82 @@ Watchdog::Shown Watchdog::shown() const {
     }
     if (restart_.on) lines.push_back(restartLine(restarts_.shown(), services_.clock));
     lines.push_back(keptNote_);
+    lines.push_back(metricsNote_);
     for (const std::wstring& line : lines)
         if (!line.empty()) light.tooltip += L"\r\n" + line;
     return {light.look, light.tooltip, failed};
 }
 
 void Watchdog::notify() {
+    if (monitor_.light().look != lastLook_) {
+        lastLook_ = monitor_.light().look;
+        lastChange_ = services_.wallClock();
+    }
+    writeMetrics();
     if (changed) changed();
+}
+
+MetricsState Watchdog::metricsState(bool closing) const {
+    MetricsState m;
+    m.watch = services_.settings().instanceName();
+    m.process = state_.processName;
+    m.displayName = state_.runnerName;
+    m.version = services_.version;
+    const bool monitoring = monitor_.runningTimerOn() || monitor_.stoppedTimerOn();
+    switch (closing || !monitoring ? RunLook::NotMonitoring : monitor_.light().look) {
+        case RunLook::Running: m.state = "running"; break;
+        case RunLook::Stopped: m.state = "stopped"; break;
+        case RunLook::Initial:  // watching, not yet checked
+        case RunLook::NoCheck: m.state = "no_check"; break;
+        case RunLook::NotMonitoring: m.state = "off"; break;
+    }
+    m.lastChange = lastChange_;
+    m.lastCheck = lastCheck_;
+    m.restarts = restartsMade_;
+    for (const Road& r : roads_) {
+        const Owed owed = r.queue.owed(services_.now());
+        m.roads.push_back({r.road->name().empty()
+                               ? "email"
+                               : std::string(r.road->name().begin(), r.road->name().end()),
+                           r.sent, r.failed, owed.kind != AlertKind::None});
+    }
+    return m;
+}
+
+void Watchdog::writeMetrics(bool closing) {
+    if (metricsFolder_.empty()) return;
+    MetricsState state = metricsState(closing);
+    const double checked = std::exchange(state.lastCheck, 0);
+    const std::string compared = metricsText(state);
+    const Seconds now = services_.now();
+    if (compared == metricsWritten_ && now - metricsAt_ < metricsEvery_ && !closing) return;
+    state.lastCheck = checked;
+    const std::wstring path =
+        metricsFolder_ + L"\\" + metricsFileName(services_.settings().instanceName());
+    const platform::Result written = services_.writeFile(path, metricsText(state));
+    metricsAt_ = now;  // a failed write too: tried again at the next change or in a while
+    if (written.ok()) {
+        metricsWritten_ = compared;
+        metricsNote_.clear();
+    } else {
+        metricsWritten_.clear();
+        metricsNote_ =
+            L"the metrics file " + path + L" could not be written: " + services_.describe(written);
+    }
+}
+
+std::optional<std::wstring> Watchdog::setMetricsFolder(const std::wstring& folder) {
+    if (folder == metricsFolder_) return std::nullopt;
+    if (!metricsFolder_.empty())
+        services_.removeFile(metricsFolder_ + L"\\" +
+                             metricsFileName(services_.settings().instanceName()));
+    metricsFolder_ = folder;
+    metricsWritten_.clear();
+    metricsNote_.clear();
+    writeMetrics();
+    notify();
+    if (metricsNote_.empty()) return std::nullopt;
+    return metricsNote_;
 }
 
 }  // namespace kovalt::monitor

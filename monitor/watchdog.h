@@ -14,6 +14,7 @@
 #include "monitor/alert_queue.h"
 #include "monitor/alert_road.h"
 #include "monitor/instance_state.h"
+#include "monitor/metrics_text.h"
 #include "monitor/restart_policy.h"
 #include "monitor/run_monitor.h"
 #include "monitor/switches.h"
@@ -60,6 +61,12 @@ struct WatchdogServices {
         startProgram;
     // The lock one program's restarts are made under: nothing while another copy holds it.
     std::function<std::shared_ptr<void>(const std::wstring& name)> restartLock;
+    // For the metrics file: the time of day in seconds since 1970, the program's version, and
+    // a whole file put in place (a reader sees the old or the new) or removed.
+    std::function<double()> wallClock;
+    std::wstring version;
+    std::function<platform::Result(const std::wstring& path, const std::string& bytes)> writeFile;
+    std::function<void(const std::wstring& path)> removeFile;
 };
 
 class Watchdog {
@@ -88,6 +95,9 @@ public:
     void setReminderMinutes(int minutes);
     void sendTest(std::function<void(bool sent, const std::wstring& text)> done);
     void forgetTest() { roads_.front().testDone = nullptr; }
+    // Writes the state for Prometheus into `folder` from now on (empty: no more, and the file
+    // there goes); why the first write failed, when it did.
+    std::optional<std::wstring> setMetricsFolder(const std::wstring& folder);
 
     // The timers the strip keeps for it.
     bool runningTimerOn() const { return monitor_.runningTimerOn(); }
@@ -115,6 +125,7 @@ private:
         std::optional<int> tryId;  // the try on its way
         std::wstring kept;         // what the store holds of what is owed
         std::function<void(bool, const std::wstring&)> testDone;
+        long long sent = 0, failed = 0;  // tries ended since the start, for the metrics
     };
 
     // `seenEnding`: every copy held has just ended, which is a stop whatever a count says now.
@@ -126,6 +137,10 @@ private:
     void tellTestOutcome(Road& r);
     void dropOwed(const std::wstring& why, bool afresh, std::wstring& note);
     void notify();
+    // The metrics file, when it is due: at every change of what it says but the time of the
+    // last check, and every so often all the same.
+    void writeMetrics(bool closing = false);
+    MetricsState metricsState(bool closing) const;
 
     WatchdogServices services_;
     InstanceState& state_;
@@ -138,6 +153,13 @@ private:
     std::wstring keptNote_;  // why what was kept could not be read, until the next change
     RestartCommand restart_;
     RestartPolicy restarts_;
+    long long restartsMade_ = 0;
+    RunLook lastLook_ = RunLook::Initial;
+    double lastChange_ = 0, lastCheck_ = 0;
+    std::wstring metricsFolder_;
+    std::string metricsWritten_;  // without the time of the last check
+    Seconds metricsAt_ = 0, metricsEvery_ = 15;
+    std::wstring metricsNote_;  // why the last write failed, until one succeeds
 };
 
 }  // namespace kovalt::monitor

@@ -12,6 +12,7 @@ packages=(
                                                      # recommended by wine), a virtual display, screenshots
   python3 python3-pytest python3-aiosmtpd sendemail  # end-to-end tests: harness, SMTP server, mailer
   netbase                                            # /etc/protocols: the mailer's sockets need "tcp"
+  prometheus prometheus-node-exporter                # the metrics file read as Prometheus reads it
 )
 
 missing=()

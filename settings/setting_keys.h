@@ -68,7 +68,7 @@ inline constexpr PlacementKeys kMainPlacement =
     placement(kMainApp, L"MAIN_Left", L"MAIN_Top", L"MAIN_Width", L"MAIN_Height", L"2640", L"645");
 inline constexpr PlacementKeys kSettingsPlacement =
     placement(kMainApp, L"MAIN_SETTINGS_Left", L"MAIN_SETTINGS_Top", L"MAIN_SETTINGS_Width",
-              L"MAIN_SETTINGS_Height", L"5535", L"6480");
+              L"MAIN_SETTINGS_Height", L"5535", L"7185");
 inline constexpr PlacementKeys kEmailMainPlacement =
     placement(kMainApp, L"EMAIL-MAIN-SETTINGS-Left", L"EMAIL-MAIN-SETTINGS-Top",
               L"EMAIL-MAIN-SETTINGS-Width", L"EMAIL-MAIN-SETTINGS-Height", L"9915", L"5880");
@@ -126,6 +126,12 @@ inline constexpr SettingKey RESTART_WINDOW_SECONDS = {
 // How long a program the watchdog restarted must run before its RUNNING alert goes.
 inline constexpr SettingKey RESTART_STABLE_SECONDS = {
     kMainApp, Section::Instance, L"RESTART_STABLE_SECONDS", ValueForm::Seconds, L"30"};
+
+// A folder the instance writes its state to for Prometheus (empty: none), and how often at the
+// least (hidden).
+inline constexpr SettingKey METRICS_FOLDER_TEXTBOX = text(L"METRICS_FOLDER_TEXTBOX");
+inline constexpr SettingKey METRICS_SECONDS = {kMainApp, Section::Instance, L"METRICS_SECONDS",
+                                               ValueForm::Seconds, L"15"};
 
 // The eleven mailer fields, in the order every window reads and writes them. The same names
 // exist in the instance section and, with independent values, in the shared section.

@@ -24,6 +24,15 @@ def show(message) -> None:
     print("-" * 72, flush=True)
 
 
+def up_line(metrics: Path) -> str:
+    """The kovalt_up line of the instance's metrics file, as Prometheus would read it."""
+    for file in metrics.glob("*.prom"):
+        for line in file.read_text(encoding="utf-8").splitlines():
+            if line.startswith("kovalt_up{"):
+                return line
+    return ""
+
+
 def main(exe: Path, sample: Path, driver: Path, folder: Path) -> int:
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
@@ -33,12 +42,15 @@ def main(exe: Path, sample: Path, driver: Path, folder: Path) -> int:
     shutil.copy(sample, watched)
     home = folder / "SendEmail"
     install_mailer(home)
+    metrics = folder / "metrics"
+    metrics.mkdir()
     try:
         with MailServer() as server:
             print(f"SMTP server listening on 127.0.0.1:{server.port}")
             program.watch(watched, home, server.port, RUNNER_NAME_TEXTBOX="Sample wallet",
                           AlwaysOnTop_TICKBOX="1", SEND_TO_ADDRESS_TEXTBOX="owner@example.org",
-                          ALERT_RETRY_SECONDS="10")  # a hidden key: the first try again after 10 s
+                          ALERT_RETRY_SECONDS="10",  # a hidden key: the first try again after 10 s
+                          METRICS_FOLDER_TEXTBOX=wine.windows_path(metrics))
             print(f"Starting {watched.name}, then {program.exe.name} watching it")
             sample_process = wine.start_watched(watched)
             program.start()
@@ -46,12 +58,16 @@ def main(exe: Path, sample: Path, driver: Path, folder: Path) -> int:
             program.confirm_email_settings()
             print(f"Alert scripts written to {program.folder / 'BATS'}")
             program.wait_light("RUNNING")
+            wait_for(lambda: up_line(metrics).endswith(" 1"), 30, "the metrics file")
+            print(f"For Prometheus, in {metrics}: {up_line(metrics)}")
 
             print(f"Stopping {watched.name} ...")
             sample_process.kill()
             sample_process.wait(timeout=30)
             wait_for(lambda: len(server.messages) >= 1, 60, "the stopped e-mail")
             show(server.messages[0])
+            wait_for(lambda: up_line(metrics).endswith(" 0"), 30, "the metrics file")
+            print(f"For Prometheus: {up_line(metrics)}")
 
             print(f"Starting {watched.name} again ...")
             sample_process = wine.start_watched(watched)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "monitor/watchdog.h"
 
 using namespace kovalt;
@@ -58,6 +60,7 @@ struct WatchdogTest : testing::Test {
     bool lockBusy = false;
     std::function<void()> duringCheck;
     std::vector<std::wstring> restarts;
+    std::map<std::wstring, std::string> files;
     FakeHold held;
     FakeRoad email;
     std::unique_ptr<Watchdog> dog;
@@ -82,7 +85,14 @@ struct WatchdogTest : testing::Test {
                 up = true;
                 return std::optional<std::wstring>();
             },
-            [this](const std::wstring&) { return lockBusy ? nullptr : std::make_shared<int>(0); }};
+            [this](const std::wstring&) { return lockBusy ? nullptr : std::make_shared<int>(0); },
+            [this] { return 1765000000.0 + clock; },
+            L"9.9",
+            [this](const std::wstring& path, const std::string& bytes) {
+                files[path] = bytes;
+                return platform::Result{};
+            },
+            [this](const std::wstring& path) { files.erase(path); }};
         dog = std::make_unique<Watchdog>(s, state);
         dog->addRoad(email, settings::keys::OWED_ALERT);
         dog->load(false);
@@ -197,4 +207,32 @@ TEST_F(WatchdogTest, WatchingAnotherProgramDropsWhatIsOwedAboutTheOneBefore) {
     // What the owed record names is checked at the next start.
     start({{&keys::OWED_ALERT, L"STOPPED 0 RUNNING ABOUT node.exe"}});
     EXPECT_EQ(email.started, std::vector{kStopped}) << "not sent under bee.exe";
+}
+
+TEST_F(WatchdogTest, TheMetricsFileFollowsEveryChangeAndSaysOffWhenAPersonChoseIt) {
+    start({{&keys::ENABLED_TICKBOX, L"1"}, {&keys::METRICS_FOLDER_TEXTBOX, L"C:\\m"}});
+    const std::wstring file = L"C:\\m\\kovalt_WATCH1.prom";
+    const auto says = [&](const char* state) {
+        return files[file].find(std::string("state=\"") + state + "\"} 1") != std::string::npos;
+    };
+    EXPECT_TRUE(says("no_check")) << "watching, not yet checked";
+    up = true;
+    tick();
+    EXPECT_TRUE(says("running"));
+    files.clear();
+    for (int i = 0; i < 14; ++i, ++clock) tick();
+    EXPECT_TRUE(files.empty()) << "nothing changed but the time of the last check";
+    ++clock;
+    tick();
+    EXPECT_TRUE(says("running")) << "rewritten every 15 s all the same";
+    dog->stopMonitoring();
+    EXPECT_TRUE(says("off"));
+    dog->startMonitoring();
+    up = false;
+    tick();
+    EXPECT_TRUE(says("stopped"));
+    dog->close();
+    EXPECT_TRUE(says("off")) << "closed by hand";
+    dog->setMetricsFolder(L"");
+    EXPECT_TRUE(files.empty()) << "the folder cleared, the file goes";
 }

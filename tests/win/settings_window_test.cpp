@@ -195,3 +195,20 @@ TEST_F(SettingsWindowTest, StartWithWindowsWritesAndRemovesTheRunValueThatNamesT
     EXPECT_EQ(platform::readLogonRun(key, name), std::nullopt);
     EXPECT_EQ(w.tickValue(SettingsWindow::START_WITH_WINDOWS_TICKBOX), 0);
 }
+
+TEST_F(SettingsWindowTest, TheMetricsFolderIsKeptOnlyWhereItsFileCanBeWritten) {
+    SettingsWindow& w = openSettings();
+    test::writeFile(program / L"a file", "");
+    for (const std::wstring& refused : {program / L"none", program / L"a file"}) {
+        w.setControlText(SettingsWindow::METRICS_FOLDER_TEXTBOX, refused);
+        click(w, SettingsWindow::OK_BUTTON);
+        EXPECT_TRUE(w.controlText(SettingsWindow::STATUS_LABEL)
+                        .starts_with(L"The metrics folder was not stored: " + refused));
+        EXPECT_EQ(stored(L"METRICS_FOLDER_TEXTBOX"), std::nullopt);
+    }
+    w.setControlText(SettingsWindow::METRICS_FOLDER_TEXTBOX, programFolder);
+    click(w, SettingsWindow::OK_BUTTON);
+    EXPECT_FALSE(w.isOpen());
+    EXPECT_NE(test::readFile(program / L"kovalt_WATCH1.prom").find("kovalt_up{watch=\"WATCH1\""),
+              std::string::npos);
+}
