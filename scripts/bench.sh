@@ -2,8 +2,9 @@
 # Sets up what is missing, builds the Windows tree and runs every benchmark in bench/ under Wine
 # (a prefix of their own, build/bench/wineprefix; a virtual display when there is none), then
 # writes BENCHMARKS.md in the repository root with the results and the machine they came from.
-# About fifteen minutes on the machine BENCHMARKS.md names, most of it the soak, the three
-# footprint runs of a minute each and the SMTP server's outage with the tries again it waits for.
+# About forty minutes on the machine BENCHMARKS.md names, most of it the chaos run, the soak, the
+# three footprint runs of a minute each and the SMTP server's outage with the tries again it
+# waits for.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -35,6 +36,7 @@ benchmarks=(
   "mail 20"               # stop/start cycles through the real mailer
   "outage 90"             # seconds the SMTP server is away
   "restart 20 600 120"    # kills, seconds of a crash loop, seconds of the strips at rest
+  "chaos 1200 28"         # seconds of a random schedule, its seed
 )
 # For the Python ones: the harness, the built programs they drive, and their scratch folder.
 export PYTHONPATH="$root/tools/harness${PYTHONPATH:+:$PYTHONPATH}" KOVALT_EXE="$root/build/windows/kovalt.exe" \
