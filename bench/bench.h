@@ -194,14 +194,15 @@ struct StripUnderTest {
                     ".txt\"\r\n@echo Email was sent successfully>>\"" + log + "\"\r\n");
     }
     ~StripUnderTest() { stop(watched); }
-    const std::wstring& name() const { return watchedName; }
 
     bool open() {
         const bool opened = window->open().ok();
         pumpExceptTimers();
         return opened;
     }
-    bool startWatched() { return running(watched = bench::startWatched(folder.path(), name())); }
+    bool startWatched() {
+        return running(watched = bench::startWatched(folder.path(), watchedName));
+    }
     void stopWatched() {
         stop(watched);
         waitForProcess(watchedName, false);

@@ -70,9 +70,7 @@ int wmain(int argc, wchar_t** argv) {
     // A script that runs the stamp program, then writes the mailer's word of success to its
     // log, so that its try ends with it; the stamp file it appends to, <kind>.stamps.
     test::makeFolder(folder / L"LOGS");
-    std::string log = "%~dp0..\\LOGS\\";
-    for (wchar_t c : instance.name) log += static_cast<char>(c);  // letters and digits only
-    log += "-SEND-EMAIL.LOG";
+    const std::string log = "%~dp0..\\LOGS\\" + ansi(instance.name) + "-SEND-EMAIL.LOG";
     auto script = [&](const std::wstring& bat, const std::string& kind) {
         test::writeFile(bats + L"\\" + bat,
                         "@\"%~dp0kvbench_stamp.exe\" \"%~dp0" + kind + ".stamps\"\r\n" +

@@ -4,6 +4,7 @@
 //
 //   kovalt_bench_probe [rounds = 300] [tasklist runs = 60]
 #include "bench/bench.h"
+#include "monitor/metrics_text.h"
 
 using namespace kovalt;
 using namespace kovalt::bench;
@@ -48,15 +49,13 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < 10; ++i) {
         platform::checkProcessRunning(name);
         toolhelpCount(name);
-        for (StripUnderTest* strip : {&real, &standIn}) {
-            strip->tick();
-            strip->paint();
-        }
+        for (StripUnderTest* strip : {&real, &standIn}) strip->tick(), strip->paint();
     }
     for (int i = 0; i < 3; ++i) runTasklist(name, L"NUL");
 
     std::vector<double> probeMs, tickMs, differenceMs, paintMs, restMs, restPaintMs, toolhelpMs,
-        tasklistMs;
+        tasklistMs, metricsMs;
+    const std::string metrics = monitor::metricsText({L"KVBENCH", name, L"", L"1.0.0", "running"});
     int probeMisses = 0, toolhelpMisses = 0, tasklistFailures = 0, wrongLooks = 0;
     const int tasklistEvery = tasklistRuns > 0 ? std::max(1, rounds / tasklistRuns) : 0;
     for (int i = 0; i < rounds; ++i) {
@@ -77,6 +76,8 @@ int wmain(int argc, wchar_t** argv) {
         differenceMs.push_back(tickTime - probeTime);
         restMs.push_back(timed([&] { standIn.tick(); }));
         restPaintMs.push_back(timed([&] { standIn.paint(); }));
+        metricsMs.push_back(
+            timed([&] { platform::replaceFile(real.folder / L"m.prom", metrics); }));
         unsigned n = 0;
         toolhelpMs.push_back(timed([&] { n = toolhelpCount(name); }));
         toolhelpMisses += n == 0;
@@ -124,7 +125,8 @@ int wmain(int argc, wchar_t** argv) {
                 {"tick minus probe, same round", statsOf(differenceMs)},
                 {"repaint after the real tick", statsOf(paintMs)},
                 {"tick with a stand-in probe (everything but the probe)", rest},
-                {"repaint after the stand-in tick", restPaint}},
+                {"repaint after the stand-in tick", restPaint},
+                {"the metrics file written whole, as at a change", statsOf(metricsMs)}},
                3);
     std::printf("\n- tick over probe, medians: **%+.2f %%**\n", byMedians);
     std::printf("- tick minus probe per round, median, over the probe median: %+.2f %%\n",

@@ -190,10 +190,7 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("| %s%s | %lld | %lld | %+lld", names[i],
                     i < 4 && end.fallback[i] ? wine[i] : "", first.counts[i], end.counts[i],
                     delta[i]);
-        if (i < 3)
-            std::printf(" | +0 |\n");
-        else
-            std::printf(" (%+.1f KB) | under +256 KB |\n", delta[i] / 1024.0);
+        std::printf(i < 3 ? " | +0 |\n" : " (%+.1f KB) | under +256 KB |\n", delta[i] / 1024.0);
     }
     std::printf(
         "\nTarget: **%s**.\n\nEvery thousand ticks:\n\n| Tick | Minutes | Handles | GDI | "
