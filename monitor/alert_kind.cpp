@@ -4,7 +4,7 @@ namespace kovalt::monitor {
 
 namespace {
 constexpr AlertKind kKinds[] = {AlertKind::None, AlertKind::Running, AlertKind::Stopped,
-                                AlertKind::Test};
+                                AlertKind::Test, AlertKind::Stuck};
 }  // namespace
 
 const wchar_t* kindWord(AlertKind kind) {
@@ -12,6 +12,7 @@ const wchar_t* kindWord(AlertKind kind) {
         case AlertKind::Running: return L"RUNNING";
         case AlertKind::Stopped: return L"STOPPED";
         case AlertKind::Test: return L"TEST";
+        case AlertKind::Stuck: return L"STUCK";
         case AlertKind::None: break;
     }
     return L"NONE";

@@ -4,9 +4,11 @@ namespace kovalt::monitor {
 
 std::wstring alertScriptPath(const std::wstring& programFolder, const std::wstring& instanceName,
                              AlertKind kind) {
-    const wchar_t* ending = kind == AlertKind::Test      ? L"-TEST-EMAIL.bat"
-                            : kind == AlertKind::Running ? L"-PROCESS-RUNNING-EMAIL.bat"
-                                                         : L"-PROCESS-STOPPED-EMAIL.bat";
+    // A reminder of a stop is the stop's script again.
+    const std::wstring ending = kind == AlertKind::Test ? L"-TEST-EMAIL.bat"
+                                : kind == AlertKind::Running || kind == AlertKind::Stuck
+                                    ? L"-PROCESS-" + std::wstring(kindWord(kind)) + L"-EMAIL.bat"
+                                    : L"-PROCESS-STOPPED-EMAIL.bat";
     return programFolder + L"\\BATS\\" + instanceName + ending;
 }
 

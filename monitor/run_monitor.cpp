@@ -1,5 +1,7 @@
 #include "monitor/run_monitor.h"
 
+#include <utility>
+
 namespace kovalt::monitor {
 
 namespace {
@@ -19,6 +21,7 @@ LookStyle styleOf(RunLook look) {
         case RunLook::Running: return {L"RUNNING", kGreen, kBlack};
         case RunLook::Stopped: return {L"STOPPED", kRed, kBlack};
         case RunLook::NoCheck: return {L"NO CHECK", kYellow, kBlack};
+        case RunLook::Stuck: return {L"STUCK", kOrange, kBlack};
         case RunLook::Initial:
         case RunLook::NotMonitoring: break;
     }
@@ -32,15 +35,21 @@ void RunMonitor::stop() {
 }
 
 AlertKind RunMonitor::tick(MonitorTimer timer, const std::wstring& watchedName,
-                           ProbeOutcome outcome, const std::wstring& failure) {
+                           ProbeOutcome outcome, const std::wstring& failure,
+                           const std::wstring& stuck) {
     if (outcome == ProbeOutcome::Failed) {
         show(RunLook::NoCheck, L"PROCESS - " + shown(watchedName) + L" - CHECK FAILED: " + failure +
                                    L" (trying again every second)");
         return AlertKind::None;
     }
-    const bool found = outcome == ProbeOutcome::Found;
-    show(found ? RunLook::Running : RunLook::Stopped,
-         L"PROCESS - " + shown(watchedName) + (found ? L" - RUNNING" : L" - STOPPED"));
+    const bool found = outcome == ProbeOutcome::Found, nowStuck = found && !stuck.empty();
+    const std::wstring status = L"PROCESS - " + shown(watchedName);
+    if (nowStuck)
+        show(RunLook::Stuck, status + L" - STUCK\r\n" + stuck);
+    else
+        show(found ? RunLook::Running : RunLook::Stopped,
+             status + (found ? L" - RUNNING" : L" - STOPPED"));
+    const bool wasStuck = std::exchange(stuck_, nowStuck);
     if (timer == MonitorTimer::Running && !found) {
         stoppedTimer_ = true;
         runningTimer_ = false;
@@ -49,8 +58,9 @@ AlertKind RunMonitor::tick(MonitorTimer timer, const std::wstring& watchedName,
     if (timer == MonitorTimer::Stopped && found) {
         runningTimer_ = true;
         stoppedTimer_ = false;
-        return AlertKind::Running;
+        return nowStuck ? AlertKind::Stuck : AlertKind::Running;
     }
+    if (found && nowStuck != wasStuck) return nowStuck ? AlertKind::Stuck : AlertKind::Running;
     return AlertKind::None;
 }
 

@@ -15,7 +15,7 @@ using platform::ProbeOutcome;
 
 enum class MonitorTimer { Running, Stopped };
 
-enum class RunLook { Initial, Running, Stopped, NotMonitoring, NoCheck };
+enum class RunLook { Initial, Running, Stopped, NotMonitoring, NoCheck, Stuck };
 
 struct RunLight {
     RunLook look = RunLook::Initial;
@@ -52,15 +52,18 @@ public:
     // One tick of one timer with the probe's answer for the watched name (and why it failed, in
     // plain words). Sets the run light and the timers, and returns the alert to start now. A
     // tick whose check failed changes no timer and starts no alert: the light shows that it
-    // cannot see the process and says why, and the next tick simply tries again.
+    // cannot see the process and says why, and the next tick simply tries again. `stuck`, when
+    // not empty, says which check finds the running program stuck: it reads STUCK, and going
+    // into that state or out of it again is a change too.
     AlertKind tick(MonitorTimer timer, const std::wstring& watchedName, ProbeOutcome outcome,
-                   const std::wstring& failure = {});
+                   const std::wstring& failure = {}, const std::wstring& stuck = {});
 
 private:
     void show(RunLook look, std::wstring status);
 
     bool runningTimer_ = false;
     bool stoppedTimer_ = false;
+    bool stuck_ = false;
     RunLight light_;
 };
 

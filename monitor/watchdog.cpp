@@ -302,6 +302,7 @@ MetricsState Watchdog::metricsState(bool closing) const {
     switch (closing || !monitoring ? RunLook::NotMonitoring : monitor_.light().look) {
         case RunLook::Running: m.state = "running"; break;
         case RunLook::Stopped: m.state = "stopped"; break;
+        case RunLook::Stuck: m.state = "stuck"; break;
         case RunLook::Initial:  // watching, not yet checked
         case RunLook::NoCheck: m.state = "no_check"; break;
         case RunLook::NotMonitoring: m.state = "off"; break;

@@ -26,6 +26,7 @@ inline constexpr Colour kPaleYellow = rgb(255, 255, 192);
 inline constexpr Colour kLightGreen = rgb(128, 255, 128);
 inline constexpr Colour kLightPink = rgb(255, 128, 255);
 inline constexpr Colour kLightCyan = rgb(192, 255, 255);
+inline constexpr Colour kOrange = rgb(255, 165, 0);
 }  // namespace colours
 
 }  // namespace kovalt::ui

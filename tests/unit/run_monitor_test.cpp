@@ -36,6 +36,17 @@ TEST(RunMonitor, EveryRowOfTheStateTable) {
         EXPECT_EQ(timersOf(m), after);
     }
     EXPECT_NE(styleOf(RunLook::NoCheck).background, styleOf(RunLook::Running).background);
+
+    // Running but stuck, and working again: each a change; a stop while stuck is a stop.
+    RunMonitor m;
+    m.start();
+    m.tick(Running, kName, kFound);
+    EXPECT_EQ(m.tick(Running, kName, kFound, {}, L"log unchanged"), AlertKind::Stuck);
+    EXPECT_EQ(m.light().tooltip, L"PROCESS - PROCESS-NAME.exe - STUCK\r\nlog unchanged");
+    EXPECT_EQ(m.tick(Running, kName, kFound, {}, L"log unchanged"), AlertKind::None);
+    EXPECT_EQ(m.tick(Running, kName, kFound), AlertKind::Running);
+    m.tick(Running, kName, kFound, {}, L"log unchanged");
+    EXPECT_EQ(m.tick(Running, kName, kAbsent), AlertKind::Stopped);
 }
 
 TEST(RunMonitor, TheTooltipNamesTheProcessAndWhatItsCheckSaw) {
