@@ -81,6 +81,9 @@ inline constexpr PlacementKeys kOutputCommandsPlacement =
               L"SINGLE_OUTPUT_COMMANDS_WINDOW-Height", L"11865", L"3870");
 inline constexpr PlacementKeys kAboutPlacement = placement(
     kMainApp, L"ABOUT_Left", L"ABOUT_Top", L"ABOUT_Width", L"ABOUT_Height", L"8025", L"2490");
+inline constexpr PlacementKeys kStuckPlacement =
+    placement(kMainApp, L"STUCK_SETTINGS_Left", L"STUCK_SETTINGS_Top", L"STUCK_SETTINGS_Width",
+              L"STUCK_SETTINGS_Height", L"7000", L"4800");
 inline constexpr PlacementKeys kDonationsPlacement =
     placement(kMainApp, L"DONATIONS_WINDOW-Left", L"DONATIONS_WINDOW-Top",
               L"DONATIONS_WINDOW-Width", L"DONATIONS_WINDOW-Height", L"8880", L"6330");
@@ -109,6 +112,19 @@ inline constexpr SettingKey STARTUP_DELAY_SECONDS_TEXTBOX = {
 // What is owed when the strip closes, kept as it changes (in no window).
 inline constexpr SettingKey OWED_ALERT = text(L"OWED_ALERT");
 
+// Checks that find the watched program running but stuck, each off until filled in: its log
+// unchanged for so many minutes, its address not answering so many times in a row, its CPU
+// time unchanged for so many minutes, its window not responding. And a restart when it is.
+inline constexpr SettingKey STUCK_FILE_TEXTBOX = text(L"STUCK_FILE_TEXTBOX");
+inline constexpr SettingKey STUCK_FILE_MINUTES_TEXTBOX = {
+    kMainApp, Section::Instance, L"STUCK_FILE_MINUTES_TEXTBOX", ValueForm::FreeText, L"10"};
+inline constexpr SettingKey STUCK_ADDRESS_TEXTBOX = text(L"STUCK_ADDRESS_TEXTBOX");
+inline constexpr SettingKey STUCK_ADDRESS_FAILURES_TEXTBOX = {
+    kMainApp, Section::Instance, L"STUCK_ADDRESS_FAILURES_TEXTBOX", ValueForm::FreeText, L"3"};
+inline constexpr SettingKey STUCK_CPU_MINUTES_TEXTBOX = text(L"STUCK_CPU_MINUTES_TEXTBOX");
+inline constexpr SettingKey STUCK_WINDOW_TICKBOX = tick(L"STUCK_WINDOW_TICKBOX", L"0");
+inline constexpr SettingKey RESTART_STUCK_TICKBOX = tick(L"RESTART_STUCK_TICKBOX", L"0");
+
 // Hidden: read at start and shown in no window; they shorten the alerts' waits for tests.
 inline constexpr SettingKey ALERT_RETRY_SECONDS = {
     kMainApp, Section::Instance, L"ALERT_RETRY_SECONDS", ValueForm::Seconds, L"60"};
@@ -133,6 +149,17 @@ inline constexpr SettingKey METRICS_FOLDER_TEXTBOX = text(L"METRICS_FOLDER_TEXTB
 inline constexpr SettingKey METRICS_SECONDS = {kMainApp, Section::Instance, L"METRICS_SECONDS",
                                                ValueForm::Seconds, L"15"};
 
+// In place of the stuck checks' minutes (the file's, the CPU time's) when present; the spacing
+// of the address's tries; how long a window must not respond.
+inline constexpr SettingKey STUCK_FILE_SECONDS = {
+    kMainApp, Section::Instance, L"STUCK_FILE_SECONDS", ValueForm::Seconds, L"600"};
+inline constexpr SettingKey STUCK_ADDRESS_SECONDS = {
+    kMainApp, Section::Instance, L"STUCK_ADDRESS_SECONDS", ValueForm::Seconds, L"10"};
+inline constexpr SettingKey STUCK_CPU_SECONDS = {kMainApp, Section::Instance, L"STUCK_CPU_SECONDS",
+                                                 ValueForm::Seconds, L"600"};
+inline constexpr SettingKey STUCK_WINDOW_SECONDS = {
+    kMainApp, Section::Instance, L"STUCK_WINDOW_SECONDS", ValueForm::Seconds, L"30"};
+
 // The eleven mailer fields, in the order every window reads and writes them. The same names
 // exist in the instance section and, with independent values, in the shared section.
 constexpr std::array<SettingKey, 11> emailFields(Section s) {
@@ -146,9 +173,9 @@ constexpr std::array<SettingKey, 11> emailFields(Section s) {
 inline constexpr std::array<SettingKey, 11> kInstanceEmailFields = emailFields(Section::Instance);
 inline constexpr std::array<SettingKey, 11> kSharedEmailFields = emailFields(Section::Shared);
 
-inline constexpr std::array<PlacementKeys, 7> kAllPlacements = {
+inline constexpr std::array<PlacementKeys, 8> kAllPlacements = {
     kMainPlacement,           kSettingsPlacement, kEmailMainPlacement, kEmailSharedPlacement,
-    kOutputCommandsPlacement, kAboutPlacement,    kDonationsPlacement};
+    kOutputCommandsPlacement, kAboutPlacement,    kDonationsPlacement, kStuckPlacement};
 }  // namespace keys
 
 }  // namespace kovalt::settings
