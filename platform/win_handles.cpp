@@ -21,11 +21,12 @@ SystemLibrary::SystemLibrary(const wchar_t* name)
                                        LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
-std::wstring errorText(DWORD code) {
+std::wstring errorText(DWORD code, HMODULE from) {
     wchar_t* buffer = nullptr;
-    DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                        FORMAT_MESSAGE_IGNORE_INSERTS |
+                                        (from ? FORMAT_MESSAGE_FROM_HMODULE : 0),
+                                    from, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text;
     if (length && buffer) text.assign(buffer, length);
     ::LocalFree(buffer);

@@ -164,8 +164,9 @@ private:
 };
 
 // The system's own words for an error code (Win32 error or HRESULT), without the line break
-// FormatMessage ends them with; "error 0x..." when the system has none.
-std::wstring errorText(DWORD code);
+// FormatMessage ends them with; "error 0x..." when the system has none. Codes of a DLL of its
+// own (WinHTTP's) are looked up in `from` first.
+std::wstring errorText(DWORD code, HMODULE from = nullptr);
 // A failure in plain words: the program's own when it has them, else the system's.
 inline std::wstring describe(const Result& result) {
     return result.what.empty() ? errorText(result.code) : result.what;

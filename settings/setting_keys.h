@@ -87,6 +87,9 @@ inline constexpr PlacementKeys kStuckPlacement =
 inline constexpr PlacementKeys kDonationsPlacement =
     placement(kMainApp, L"DONATIONS_WINDOW-Left", L"DONATIONS_WINDOW-Top",
               L"DONATIONS_WINDOW-Width", L"DONATIONS_WINDOW-Height", L"8880", L"6330");
+inline constexpr PlacementKeys kPushPlacement =
+    placement(kMainApp, L"PUSH_SETTINGS_Left", L"PUSH_SETTINGS_Top", L"PUSH_SETTINGS_Width",
+              L"PUSH_SETTINGS_Height", L"7000", L"5200");
 
 // Instance section.
 inline constexpr SettingKey PROCESS_NAME_TEXTBOX = text(L"PROCESS_NAME_TEXTBOX");
@@ -124,6 +127,20 @@ inline constexpr SettingKey STUCK_ADDRESS_FAILURES_TEXTBOX = {
 inline constexpr SettingKey STUCK_CPU_MINUTES_TEXTBOX = text(L"STUCK_CPU_MINUTES_TEXTBOX");
 inline constexpr SettingKey STUCK_WINDOW_TICKBOX = tick(L"STUCK_WINDOW_TICKBOX", L"0");
 inline constexpr SettingKey RESTART_STUCK_TICKBOX = tick(L"RESTART_STUCK_TICKBOX", L"0");
+// The push road: which service ("none", "ntfy", "Discord", "Slack", "Telegram", "Webhook"),
+// where it is reached and as whom. The token and URLs may be stored protected for the user
+// ("DPAPI:..."), or plain where an administrator put them.
+inline constexpr SettingKey PUSH_SERVICE_COMBOBOX = {
+    kMainApp, Section::Instance, L"PUSH_SERVICE_COMBOBOX", ValueForm::FreeText, L"none"};
+inline constexpr SettingKey PUSH_URL_TEXTBOX = text(L"PUSH_URL_TEXTBOX");
+inline constexpr SettingKey PUSH_TOKEN_TEXTBOX = text(L"PUSH_TOKEN_TEXTBOX");
+inline constexpr SettingKey PUSH_CHAT_TEXTBOX = text(L"PUSH_CHAT_TEXTBOX");
+// What is owed on the push road, as OWED_ALERT for e-mail.
+inline constexpr SettingKey OWED_PUSH = text(L"OWED_PUSH");
+// A URL pinged while the program runs, every so many minutes (empty: no heartbeat).
+inline constexpr SettingKey HEARTBEAT_URL_TEXTBOX = text(L"HEARTBEAT_URL_TEXTBOX");
+inline constexpr SettingKey HEARTBEAT_MINUTES_TEXTBOX = {
+    kMainApp, Section::Instance, L"HEARTBEAT_MINUTES_TEXTBOX", ValueForm::FreeText, L"5"};
 
 // Hidden: read at start and shown in no window; they shorten the alerts' waits for tests.
 inline constexpr SettingKey ALERT_RETRY_SECONDS = {
@@ -133,6 +150,9 @@ inline constexpr SettingKey ALERT_TIME_LIMIT_SECONDS = {
 // In place of the reminder minutes, when present.
 inline constexpr SettingKey REMINDER_SECONDS = {kMainApp, Section::Instance, L"REMINDER_SECONDS",
                                                 ValueForm::Seconds, L"60"};
+// In place of the heartbeat minutes, when present.
+inline constexpr SettingKey HEARTBEAT_SECONDS = {kMainApp, Section::Instance, L"HEARTBEAT_SECONDS",
+                                                 ValueForm::Seconds, L"300"};
 // How far back tries count against the limit of alerts at once.
 inline constexpr SettingKey ALERT_LIMIT_WINDOW_SECONDS = {
     kMainApp, Section::Instance, L"ALERT_LIMIT_WINDOW_SECONDS", ValueForm::Seconds, L"600"};
@@ -174,8 +194,9 @@ inline constexpr std::array<SettingKey, 11> kInstanceEmailFields = emailFields(S
 inline constexpr std::array<SettingKey, 11> kSharedEmailFields = emailFields(Section::Shared);
 
 inline constexpr std::array<PlacementKeys, 8> kAllPlacements = {
-    kMainPlacement,           kSettingsPlacement, kEmailMainPlacement, kEmailSharedPlacement,
-    kOutputCommandsPlacement, kAboutPlacement,    kDonationsPlacement, kStuckPlacement};
+    kMainPlacement,        kSettingsPlacement,       kEmailMainPlacement,
+    kEmailSharedPlacement, kOutputCommandsPlacement, kAboutPlacement,
+    kDonationsPlacement,   kStuckPlacement,          kPushPlacement};
 }  // namespace keys
 
 }  // namespace kovalt::settings

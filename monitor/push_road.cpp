@@ -1,0 +1,53 @@
+#include "monitor/push_road.h"
+
+#include <cstdio>
+
+namespace kovalt::monitor {
+
+namespace {
+std::wstring timeText(const SYSTEMTIME& t, const wchar_t* format) {
+    wchar_t text[32];
+    std::swprintf(text, 32, format, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return text;
+}
+
+std::wstring computerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &size) ? std::wstring(name, size) : L"this computer";
+}
+}  // namespace
+
+std::optional<std::wstring> PushRoad::start(const AlertToSend& alert) {
+    if (!active()) return L"no push service is chosen";
+    SYSTEMTIME local, utc;
+    ::GetLocalTime(&local);
+    ::GetSystemTime(&utc);
+    const PushFacts facts{alert.kind,
+                          alert.reminder,
+                          context_.identity().instanceName,
+                          state_.runnerName,
+                          alert.process,
+                          computerName(),
+                          timeText(local, L"%04u-%02u-%02u %02u:%02u:%02u"),
+                          timeText(utc, L"%04u-%02u-%02uT%02u:%02u:%02uZ")};
+    call_ =
+        std::make_unique<platform::HttpCall>(pushRequest(config_, facts), kLimitSeconds, [this] {
+            if (ended) ended();
+        });
+    return std::nullopt;
+}
+
+std::optional<TryOutcome> PushRoad::outcome() {
+    if (!call_ || !call_->ended()) return std::nullopt;
+    const TryOutcome judged = judgeAnswer(call_->answer());
+    call_.reset();
+    return judged;
+}
+
+TryOutcome PushRoad::end(Seconds limit) {
+    call_.reset();
+    return {false, L"the service did not answer within " + std::to_wstring(limit) + L" s"};
+}
+
+}  // namespace kovalt::monitor
