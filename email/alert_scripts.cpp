@@ -1,6 +1,7 @@
 #include "email/alert_scripts.h"
 
 #include "monitor/alert_paths.h"
+#include "monitor/stuck_checks.h"
 
 #include <algorithm>
 
@@ -61,39 +62,40 @@ AlertScripts prepareAlertScripts(const MailFields& typed, const LineContext& nam
                          findCarriageProblem(fields, context, codePageHolds),
                          {}};
     if (scripts.problem) return scripts;
-    const std::pair<AlertKind, const std::wstring*> lines[] = {
-        {AlertKind::Running, &scripts.runningLine}, {AlertKind::Stopped, &scripts.stoppedLine}};
-    for (size_t i = 0; i < 2; ++i) {
+    std::vector<std::pair<AlertKind, std::wstring>> lines = {
+        {AlertKind::Running, scripts.runningLine}, {AlertKind::Stopped, scripts.stoppedLine}};
+    if (context.withStuck)
+        lines.emplace_back(AlertKind::Stuck, composeLine(fields, context, AlertKind::Stuck));
+    for (const auto& [kind, line] : lines) {
         // The carriage check lets through only what the code page holds; should the two ever
         // disagree, an empty script must not be written in place of the alert.
-        const std::optional<std::string> bytes = encode(*lines[i].second);
+        const std::optional<std::string> bytes = encode(line);
         if (!bytes) {
             scripts.problem = CarriageProblem{kUnencodable};
             scripts.files = {};
             return scripts;
         }
-        scripts.files[i] = {
-            monitor::alertScriptPath(context.programFolder, context.instanceName, lines[i].first),
-            *bytes + "\r\n"};
+        scripts.files.push_back(
+            {monitor::alertScriptPath(context.programFolder, context.instanceName, kind),
+             *bytes + "\r\n"});
     }
     return scripts;
 }
 
-TestScript prepareTestScript(const MailFields& typed, const LineContext& named,
-                             const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
-                             const ShortPath& shortForm) {
+OneScript prepareScript(const MailFields& typed, const LineContext& named, AlertKind kind,
+                        const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
+                        const ShortPath& shortForm) {
     const auto [fields, context] = carriedForms(typed, named, codePageHolds, shortForm);
-    TestScript test{composeLine(fields, context, AlertKind::Test),
-                    findCarriageProblem(fields, context, codePageHolds),
-                    {}};
-    if (test.problem) return test;
-    if (const std::optional<std::string> bytes = encode(test.line))
-        test.file = {
-            monitor::alertScriptPath(context.programFolder, context.instanceName, AlertKind::Test),
-            *bytes + "\r\n"};
+    OneScript one{composeLine(fields, context, kind),
+                  findCarriageProblem(fields, context, codePageHolds),
+                  {}};
+    if (one.problem) return one;
+    if (const std::optional<std::string> bytes = encode(one.line))
+        one.file = {monitor::alertScriptPath(context.programFolder, context.instanceName, kind),
+                    *bytes + "\r\n"};
     else
-        test.problem = CarriageProblem{kUnencodable};
-    return test;
+        one.problem = CarriageProblem{kUnencodable};
+    return one;
 }
 
 MailFields storedFields(const settings::InstanceSettings& stored,
@@ -111,23 +113,46 @@ TlsGroup storedTls(const settings::InstanceSettings& stored,
     return group;
 }
 
+namespace {
+// The context of the lines from the stored e-mail settings; nothing when none are stored.
+std::optional<LineContext> storedContext(const std::wstring& processName,
+                                         const settings::InstanceSettings& stored,
+                                         const std::wstring& programFolder) {
+    const auto& fieldKeys = keys::kInstanceEmailFields;
+    if (std::none_of(fieldKeys.begin(), fieldKeys.end(),
+                     [&](const settings::SettingKey& key) { return stored.holds(key); }))
+        return std::nullopt;
+    LineContext context{processName, storedTls(stored, fieldKeys).word(), programFolder,
+                        stored.instanceName()};
+    context.withStuck = monitor::stuckChecksSet(stored);
+    return context;
+}
+}  // namespace
+
 std::optional<AlertScripts> scriptsNaming(const std::wstring& processName,
                                           const settings::InstanceSettings& stored,
                                           const std::wstring& programFolder,
                                           const CodePageCheck& codePageHolds,
                                           const ScriptEncoder& encode, const ShortPath& shortForm) {
-    const auto& fieldKeys = keys::kInstanceEmailFields;
-    if (std::none_of(fieldKeys.begin(), fieldKeys.end(),
-                     [&](const settings::SettingKey& key) { return stored.holds(key); }))
-        return std::nullopt;
-    const LineContext context{processName, storedTls(stored, fieldKeys).word(), programFolder,
-                              stored.instanceName()};
-    AlertScripts scripts = prepareAlertScripts(storedFields(stored, fieldKeys), context,
-                                               codePageHolds, encode, shortForm);
+    const std::optional<LineContext> context = storedContext(processName, stored, programFolder);
+    if (!context) return std::nullopt;
+    AlertScripts scripts = prepareAlertScripts(storedFields(stored, keys::kInstanceEmailFields),
+                                               *context, codePageHolds, encode, shortForm);
     if (scripts.runningLine == stored.text(keys::EMAIL_OUTPUT_RUNNING_COMMAND_TEXTBOX) &&
         scripts.stoppedLine == stored.text(keys::EMAIL_OUTPUT_STOPPED_COMMAND_TEXTBOX))
         return std::nullopt;
     return scripts;
+}
+
+std::optional<OneScript> stuckScript(const std::wstring& processName,
+                                     const settings::InstanceSettings& stored,
+                                     const std::wstring& programFolder,
+                                     const CodePageCheck& codePageHolds,
+                                     const ScriptEncoder& encode, const ShortPath& shortForm) {
+    const std::optional<LineContext> context = storedContext(processName, stored, programFolder);
+    if (!context) return std::nullopt;
+    return prepareScript(storedFields(stored, keys::kInstanceEmailFields), *context,
+                         AlertKind::Stuck, codePageHolds, encode, shortForm);
 }
 
 platform::Result storeLines(const settings::InstanceSettings& stored, const AlertScripts& scripts) {

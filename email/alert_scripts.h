@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 #include <optional>
 #include <string>
 
@@ -22,7 +23,8 @@ struct AlertScripts {
     // Why the fields cannot reach the mailer as typed; when set, nothing is stored or written
     // and `files` is empty.
     std::optional<CarriageProblem> problem;
-    std::array<ScriptFile, 2> files;  // the running script, then the stopped one
+    // The running script, then the stopped one, then the stuck one where checks are set up.
+    std::vector<ScriptFile> files;
 };
 
 // Text in the code page the scripts are written in, or nothing when a character has no byte
@@ -38,16 +40,16 @@ AlertScripts prepareAlertScripts(const MailFields& fields, const LineContext& co
                                  const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
                                  const ShortPath& shortForm = {});
 
-// The test e-mail's script: the stopped line with TEST in its place, carried and encoded as
-// the alert scripts are; or why it cannot be written.
-struct TestScript {
+// One script of its own: the test e-mail's (the stopped line with TEST in its place), or the
+// stuck alert's, carried and encoded as the alert scripts are; or why it cannot be written.
+struct OneScript {
     std::wstring line;
     std::optional<CarriageProblem> problem;
     ScriptFile file;
 };
-TestScript prepareTestScript(const MailFields& fields, const LineContext& context,
-                             const CodePageCheck& codePageHolds, const ScriptEncoder& encode,
-                             const ShortPath& shortForm = {});
+OneScript prepareScript(const MailFields& fields, const LineContext& context,
+                        monitor::AlertKind kind, const CodePageCheck& codePageHolds,
+                        const ScriptEncoder& encode, const ShortPath& shortForm = {});
 
 // One section's stored mailer fields and TLS group (eight texts, then the three tick states),
 // as an e-mail settings window loads them.
@@ -65,6 +67,14 @@ std::optional<AlertScripts> scriptsNaming(const std::wstring& processName,
                                           const CodePageCheck& codePageHolds,
                                           const ScriptEncoder& encode,
                                           const ShortPath& shortForm = {});
+
+// The stuck alert's script for `processName` from the instance's stored e-mail settings;
+// nothing when it has none stored.
+std::optional<OneScript> stuckScript(const std::wstring& processName,
+                                     const settings::InstanceSettings& stored,
+                                     const std::wstring& programFolder,
+                                     const CodePageCheck& codePageHolds,
+                                     const ScriptEncoder& encode, const ShortPath& shortForm = {});
 
 // Stores both lines of scripts now in place; the first failure.
 platform::Result storeLines(const settings::InstanceSettings& stored, const AlertScripts& scripts);

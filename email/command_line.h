@@ -31,6 +31,8 @@ struct LineContext {
     // The mailer's log as the line names it, when not FOLDER\LOGS\INSTANCE-SEND-EMAIL.LOG
     // itself (its short form, when the long one holds letters the scripts cannot carry).
     std::wstring logPath;
+    // A check that the running program works is set up: a third script tells it is stuck.
+    bool withStuck = false;
 };
 
 // "KOV-ALT - " + process name + " - RUNNING" (or " - STOPPED").

@@ -3,6 +3,7 @@
 #include "email/alert_scripts.h"
 #include "email/email_shared_window.h"
 #include "email/output_commands_window.h"
+#include "monitor/stuck_checks.h"
 #include "platform/files.h"
 #include "settings/placement.h"
 
@@ -74,7 +75,9 @@ void EmailMainWindow::Form_Unload() {
 
 LineContext EmailMainWindow::lineContext() const {
     const platform::ProgramIdentity program = context_.identity();
-    return {state_.processName, tls().word(), program.folder, program.instanceName};
+    LineContext context{state_.processName, tls().word(), program.folder, program.instanceName};
+    context.withStuck = monitor::stuckChecksSet(context_.settings());
+    return context;
 }
 
 void EmailMainWindow::COMMAND_UPDATE_TIMER_Timer() {
@@ -122,8 +125,9 @@ void EmailMainWindow::OK_BUTTON_Click() {
 
 void EmailMainWindow::SEND_TEST_EMAIL_BUTTON_Click() {
     COMMAND_UPDATE_TIMER_Timer();
-    const TestScript test = prepareTestScript(fields(), lineContext(), platform::ansiAndOemAgree,
-                                              platform::toAnsi, platform::shortPathOf);
+    const OneScript test =
+        prepareScript(fields(), lineContext(), AlertKind::Test, platform::ansiAndOemAgree,
+                      platform::toAnsi, platform::shortPathOf);
     if (test.problem)
         return showTestOutcome(false, L"Test e-mail not sent: " + test.problem->message);
     std::wstring failed;

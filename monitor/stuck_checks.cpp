@@ -102,6 +102,10 @@ StuckSetup stuckSetup(const settings::InstanceSettings& stored) {
     return s;
 }
 
+bool stuckChecksSet(const settings::InstanceSettings& stored) {
+    return StuckChecks(stuckSetup(stored), L"").any();
+}
+
 StuckChecks::StuckChecks(const StuckSetup& setup, const std::wstring& processName) {
     if (!setup.file.empty()) file.emplace(setup.file, setup.fileSpan);
     if (setup.address.find_first_not_of(L" \t") != std::wstring::npos)

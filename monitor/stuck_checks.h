@@ -139,6 +139,8 @@ struct StuckSetup {
 };
 // The hidden keys of seconds, when present, take the place of the minutes (for tests).
 StuckSetup stuckSetup(const settings::InstanceSettings& stored);
+// Whether any check is set up in the store: only then is there a STUCK alert, and its script.
+bool stuckChecksSet(const settings::InstanceSettings& stored);
 
 // The checks set up for one watched name, judged together.
 struct StuckChecks {

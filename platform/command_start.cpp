@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <thread>
 #include <vector>
 
 #include "platform/win_handles.h"
@@ -100,6 +101,32 @@ Result startBatchHidden(const std::wstring& scriptPath, StartedScript& started) 
     started.created_ = creationOf(info.process.get());
     started.process_ = std::move(info.process);
     return {};
+}
+
+namespace {
+BOOL CALLBACK askToClose(HWND window, LPARAM process) {
+    DWORD id = 0;
+    ::GetWindowThreadProcessId(window, &id);
+    if (id == static_cast<DWORD>(process) && ::IsWindowVisible(window))
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+}  // namespace
+
+void endProcesses(const std::vector<unsigned long>& ids, unsigned long graceMs) {
+    std::vector<UniqueHandle> processes;
+    for (unsigned long id : ids) {
+        UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+        if (!process) continue;
+        ::EnumWindows(askToClose, static_cast<LPARAM>(id));
+        processes.push_back(std::move(process));
+    }
+    // A program that does not close within the grace (a hung one will not) is ended then.
+    std::thread([processes = std::move(processes), graceMs] {
+        for (const UniqueHandle& p : processes)
+            if (::WaitForSingleObject(p.get(), graceMs) == WAIT_TIMEOUT)
+                ::TerminateProcess(p.get(), 1);
+    }).detach();
 }
 
 bool adoptScript(unsigned long processId, unsigned long long created, StartedScript& script) {

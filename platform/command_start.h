@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/result.h"
 
@@ -51,6 +52,10 @@ struct StartedProgram {
     UniqueHandle process;
     unsigned long id = 0;
 };
+
+// Ends these processes as a user closing them would: their windows are asked to close, and
+// what still runs after `graceMs` is ended. Returns at once; the waiting is done elsewhere.
+void endProcesses(const std::vector<unsigned long>& ids, unsigned long graceMs);
 
 // Starts `commandLine` as a shortcut would: in a normal window, with `folder` as its current
 // folder and the watchdog's own rights, never elevated. It is not the watchdog's to end: it

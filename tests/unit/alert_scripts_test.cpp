@@ -25,8 +25,16 @@ TEST(AlertScripts, EachScriptHoldsItsLineInTheCodePageThenCrLf) {
     EXPECT_EQ(s.files[1].path, L"C:\\Watch\\BATS\\WATCH1-PROCESS-STOPPED-EMAIL.bat");
     EXPECT_EQ(s.files[0].bytes, *kLatin1(s.runningLine) + "\r\n");
     EXPECT_EQ(s.files[1].bytes, *kLatin1(s.stoppedLine) + "\r\n");
+    ASSERT_EQ(s.files.size(), 2u) << "a third only where a check that it works is set up";
+    LineContext checked = kContext;
+    checked.withStuck = true;
+    const AlertScripts three = prepareAlertScripts(kFields, checked, kHoldsLatin1, kLatin1);
+    ASSERT_EQ(three.files.size(), 3u);
+    EXPECT_EQ(three.files[2].path, L"C:\\Watch\\BATS\\WATCH1-PROCESS-STUCK-EMAIL.bat");
+    EXPECT_NE(three.files[2].bytes.find("-u \"KOV-ALT - wallet.exe - STUCK\""), std::string::npos);
     // The test e-mail's: the stopped line with TEST in its subject and text, its own script.
-    const TestScript test = prepareTestScript(kFields, kContext, kHoldsLatin1, kLatin1);
+    const OneScript test =
+        prepareScript(kFields, kContext, kovalt::monitor::AlertKind::Test, kHoldsLatin1, kLatin1);
     std::wstring expected = s.stoppedLine;
     for (size_t at; (at = expected.find(L"wallet.exe - STOPPED")) != std::wstring::npos;)
         expected.replace(at, 20, L"wallet.exe - TEST");
@@ -42,8 +50,9 @@ TEST(AlertScripts, NothingIsWrittenForFieldsThatCannotBeCarried) {
     for (const auto& [holds, encode] : {std::pair{kAsciiOnly, kLatin1}, {kHoldsLatin1, refusing}}) {
         const AlertScripts s = prepareAlertScripts(kFields, kContext, holds, encode);
         ASSERT_TRUE(s.problem);
-        EXPECT_TRUE(s.files[0].path.empty() && s.files[1].bytes.empty());
-        const TestScript test = prepareTestScript(kFields, kContext, holds, encode);
+        EXPECT_TRUE(s.files.empty());
+        const OneScript test =
+            prepareScript(kFields, kContext, kovalt::monitor::AlertKind::Test, holds, encode);
         EXPECT_TRUE(test.problem && test.file.bytes.empty());
     }
 }
@@ -82,7 +91,8 @@ TEST(AlertScripts, TheWatchedNameIsBroughtIntoStoredSettingsAsTheirOkWouldWriteI
         EXPECT_EQ(scripts->problem.has_value(), row.outcome == Refused);
         context.processName = row.watched;
         const AlertScripts byOk = prepareAlertScripts(kFields, context, kHoldsLatin1, kLatin1);
-        for (size_t i = 0; i < 2; ++i)
+        ASSERT_EQ(scripts->files.size(), byOk.files.size());
+        for (size_t i = 0; i < byOk.files.size(); ++i)
             EXPECT_EQ(std::pair(scripts->files[i].path, scripts->files[i].bytes),
                       std::pair(byOk.files[i].path, byOk.files[i].bytes));
     }
