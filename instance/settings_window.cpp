@@ -6,7 +6,9 @@
 #include "email/output_commands_window.h"
 #include "instance/folder_tree.h"
 #include "instance/logon_start.h"
+#include "instance/push_window.h"
 #include "instance/restart_command.h"
+#include "instance/stuck_window.h"
 #include "platform/files.h"
 #include "platform/logon_run.h"
 #include "platform/program_identity.h"
@@ -19,7 +21,7 @@ namespace keys = settings::keys;
 
 namespace {
 // The row of buttons along the bottom, below the options.
-constexpr int kBottomRow = 6000;
+constexpr int kBottomRow = 6450;
 // Where windows_exporter, installed as it comes, reads text files of metrics from.
 constexpr wchar_t kExporterFolder[] = L"C:\\Program Files\\windows_exporter\\textfile_inputs";
 
@@ -106,6 +108,8 @@ void SettingsWindow::createControls() {
              {120, 5085, 3600, 240});
     addButton(METRICS_FOLDER_FILL_BUTTON, L"windows_exporter", {3735, 5040, 1560, 285});
     addTextBox(METRICS_FOLDER_TEXTBOX, L"", {120, 5355, 5175, 315}, ES_AUTOHSCROLL);
+    addButton(PUSH_SETTINGS_BUTTON, L"Push and heartbeat", {120, 5790, 2520, 375});
+    addButton(STUCK_SETTINGS_BUTTON, L"Is it working?", {2775, 5790, 2520, 375});
     addLine(LINE_4, {120, kBottomRow - 195, 5175, 30});
 
     addButton(ABOUT_BUTTON, L"About", {120, kBottomRow, 555, 615});
@@ -224,6 +228,18 @@ std::optional<std::wstring> SettingsWindow::storeMetricsFolder() {
     const platform::Result saved = saveChanged(stored, keys::METRICS_FOLDER_TEXTBOX, folder);
     if (!saved.ok()) return L"The metrics folder could not be stored: " + platform::describe(saved);
     return std::nullopt;
+}
+
+void SettingsWindow::PUSH_SETTINGS_BUTTON_Click() {
+    PushWindow window(context_, switches_, hwnd());
+    openModal(window, PUSH_SETTINGS_BUTTON, L"The push settings");
+}
+
+void SettingsWindow::STUCK_SETTINGS_BUTTON_Click() {
+    StuckWindow window(context_, state_, switches_, hwnd(), [this] {
+        return tickValue(RESTART_TICKBOX) && !controlText(RESTART_COMMAND_TEXTBOX).empty();
+    });
+    openModal(window, STUCK_SETTINGS_BUTTON, L"The checks that it works");
 }
 
 void SettingsWindow::METRICS_FOLDER_FILL_BUTTON_Click() {
@@ -393,6 +409,8 @@ void SettingsWindow::onCommand(int id, int code, HWND) {
         case START_WITH_WINDOWS_TICKBOX: START_WITH_WINDOWS_TICKBOX_Click(); break;
         case RESTART_TICKBOX: RESTART_TICKBOX_Click(); break;
         case METRICS_FOLDER_FILL_BUTTON: METRICS_FOLDER_FILL_BUTTON_Click(); break;
+        case STUCK_SETTINGS_BUTTON: STUCK_SETTINGS_BUTTON_Click(); break;
+        case PUSH_SETTINGS_BUTTON: PUSH_SETTINGS_BUTTON_Click(); break;
         case AlwaysOnTop_TICKBOX: AlwaysOnTop_TICKBOX_Click(); break;
         case BROWSE_PROCESS_NAME_FILE_BUTTON: BROWSE_PROCESS_NAME_FILE_BUTTON_Click(); break;
         case CREATE_FOLDERS_BUTTON: CREATE_FOLDERS_BUTTON_Click(); break;

@@ -52,6 +52,8 @@ public:
         METRICS_FOLDER_LABEL,
         METRICS_FOLDER_TEXTBOX,
         METRICS_FOLDER_FILL_BUTTON,
+        PUSH_SETTINGS_BUTTON,
+        STUCK_SETTINGS_BUTTON,
     };
 
     // Opened over `owner` (the strip); its controls act on the instance through `switches`.
@@ -80,6 +82,8 @@ public:
     void RESTART_TICKBOX_Click();
     // Fills in windows_exporter's own folder for text files, when it is there.
     void METRICS_FOLDER_FILL_BUTTON_Click();
+    void PUSH_SETTINGS_BUTTON_Click();
+    void STUCK_SETTINGS_BUTTON_Click();
     void PROCESS_NAME_TEXTBOX_Change();
     void PROCESS_NAME_TEXTBOX_LostFocus() { setUpdateLight(ui::colours::kRed); }
     void BROWSE_PROCESS_NAME_FILE_BUTTON_Click();

@@ -52,6 +52,10 @@ public:
     }
     // Where the user finds more when a try fails (the mailer's log); empty when nowhere.
     virtual std::wstring whereToLook() const { return {}; }
+    // Whether the user set the road up: alerts go only down the roads that are.
+    virtual bool active() const { return true; }
+    // Reads what the road needs from the store again: at start, and after its window's OK.
+    virtual void reload() {}
 
     // Set by the watchdog: called when a try has ended, for a road that knows it the moment it
     // happens (the others are asked once a second).

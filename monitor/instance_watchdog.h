@@ -1,9 +1,11 @@
-// The watchdog as this program runs it, on an instance's context: the e-mail road, the process
-// count by the management service, the watched processes held and restarted.
+// The watchdog as this program runs it, on an instance's context: the e-mail and push roads,
+// the process count by the management service, the watched processes held and restarted, the
+// heartbeat and the checks that the program works asked over the network off the window thread.
 #pragma once
 
 #include "monitor/email_road.h"
 #include "monitor/held_processes.h"
+#include "monitor/push_road.h"
 #include "monitor/watchdog.h"
 #include "platform/instance_context.h"
 
@@ -22,6 +24,7 @@ public:
 private:
     HeldProcesses held_;
     EmailRoad email_;
+    PushRoad push_;
     Watchdog watchdog_;
 };
 

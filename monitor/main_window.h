@@ -45,9 +45,17 @@ public:
     void sendTest(std::function<void(bool, const std::wstring&)> done) override {
         watchdog_.sendTest(std::move(done));
     }
+    void sendTestPush(const PushConfig& config,
+                      std::function<void(bool, const std::wstring&)> done) override {
+        watchdog_.sendTestPush(config, std::move(done));
+    }
     void forgetTest() override { watchdog_.forgetTest(); }
+    void pushSettingsChanged() override { watchdog_.reloadRoads(); }
     std::optional<std::wstring> setMetricsFolder(const std::wstring& folder) override {
         return watchdog_.setMetricsFolder(folder);
+    }
+    void setStuckChecks(const StuckSetup& setup, bool restartStuck) override {
+        watchdog_.setStuckChecks(setup, restartStuck);
     }
     void onSeenRunning(std::function<void()> listener) override {
         watchdog_.seenRunning = std::move(listener);

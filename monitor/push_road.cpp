@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/protect.h"
+
 namespace kovalt::monitor {
 
 namespace {
@@ -18,8 +20,18 @@ std::wstring computerName() {
 }
 }  // namespace
 
+void PushRoad::reload() {
+    const settings::InstanceSettings stored = context_.settings();
+    namespace keys = settings::keys;
+    config_ = {serviceOf(stored.text(keys::PUSH_SERVICE_COMBOBOX)),
+               platform::unprotect(stored.text(keys::PUSH_URL_TEXTBOX)).value_or(L""),
+               platform::unprotect(stored.text(keys::PUSH_TOKEN_TEXTBOX)).value_or(L""),
+               stored.text(keys::PUSH_CHAT_TEXTBOX)};
+}
+
 std::optional<std::wstring> PushRoad::start(const AlertToSend& alert) {
-    if (!active()) return L"no push service is chosen";
+    const PushConfig& config = alert.kind == AlertKind::Test ? testConfig_ : config_;
+    if (config.service == PushService::None) return L"no push service is chosen";
     SYSTEMTIME local, utc;
     ::GetLocalTime(&local);
     ::GetSystemTime(&utc);
@@ -31,10 +43,9 @@ std::optional<std::wstring> PushRoad::start(const AlertToSend& alert) {
                           computerName(),
                           timeText(local, L"%04u-%02u-%02u %02u:%02u:%02u"),
                           timeText(utc, L"%04u-%02u-%02uT%02u:%02u:%02uZ")};
-    call_ =
-        std::make_unique<platform::HttpCall>(pushRequest(config_, facts), kLimitSeconds, [this] {
-            if (ended) ended();
-        });
+    call_ = std::make_unique<platform::HttpCall>(pushRequest(config, facts), kLimitSeconds, [this] {
+        if (ended) ended();
+    });
     return std::nullopt;
 }
 

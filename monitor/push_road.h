@@ -21,7 +21,11 @@ public:
         : context_(context), state_(state) {}
 
     void setConfig(PushConfig config) { config_ = std::move(config); }
-    bool active() const { return config_.service != PushService::None; }
+    // The test push goes with the fields as the window shows them, stored or not.
+    void setTestConfig(PushConfig config) { testConfig_ = std::move(config); }
+    bool active() const override { return config_.service != PushService::None; }
+    // The service, the URL and the token from the store, unprotected.
+    void reload() override;
 
     std::wstring name() const override { return L"push"; }
     std::optional<std::wstring> start(const AlertToSend& alert) override;
@@ -32,7 +36,7 @@ public:
 private:
     const platform::InstanceContext& context_;
     const InstanceState& state_;
-    PushConfig config_;
+    PushConfig config_, testConfig_;
     std::unique_ptr<platform::HttpCall> call_;
 };
 

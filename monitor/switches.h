@@ -6,6 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "monitor/push_message.h"
+#include "monitor/stuck_checks.h"
+
 namespace kovalt::monitor {
 
 // Bringing the watched program back when it stops.
@@ -32,11 +35,18 @@ public:
     // Sends the test e-mail's script (in place already) one try after the one on its way;
     // `done` hears "Test e-mail sent at ..." or why it was not.
     virtual void sendTest(std::function<void(bool sent, const std::wstring& text)> done) = 0;
-    // Whoever asked for the test is gone; the test goes on.
+    // The same as a push, with the settings the push window shows.
+    virtual void sendTestPush(const PushConfig& config,
+                              std::function<void(bool sent, const std::wstring& text)> done) = 0;
+    // Whoever asked for a test is gone; the test goes on.
     virtual void forgetTest() = 0;
+    // The push road and the heartbeat were set up anew in the store.
+    virtual void pushSettingsChanged() = 0;
     // Writes the instance's state for Prometheus into `folder` from now on (empty: no more);
     // why the first write failed, when it did.
     virtual std::optional<std::wstring> setMetricsFolder(const std::wstring& folder) = 0;
+    // The checks that the running program works, and whether a stuck one is restarted.
+    virtual void setStuckChecks(const StuckSetup& setup, bool restartStuck) = 0;
     // `listener` hears each time the watched program is found running; an empty one: nobody.
     virtual void onSeenRunning(std::function<void()> listener) = 0;
 };

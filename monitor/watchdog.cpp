@@ -1,5 +1,6 @@
 #include "monitor/watchdog.h"
 
+#include "monitor/push_settings.h"
 #include "settings/value_text.h"
 
 namespace kovalt::monitor {
@@ -29,6 +30,7 @@ void Watchdog::load(bool atLogon) {
                        stored.seconds(keys::ALERT_TIME_LIMIT_SECONDS)};
     timing.capWindow = stored.seconds(keys::ALERT_LIMIT_WINDOW_SECONDS);
     for (Road& r : roads_) r.queue = AlertQueue(timing);
+    reloadRoads();
     if (stored.holds(keys::REMINDER_SECONDS))
         reminderSeconds_ = stored.seconds(keys::REMINDER_SECONDS);
     setReminderMinutes(
@@ -39,6 +41,7 @@ void Watchdog::load(bool atLogon) {
     metricsFolder_ = stored.text(keys::METRICS_FOLDER_TEXTBOX);
     setRestart({stored.flag(keys::RESTART_TICKBOX), stored.text(keys::RESTART_COMMAND_TEXTBOX),
                 stored.text(keys::RESTART_FOLDER_TEXTBOX)});
+    setStuckChecks(stuckSetup(stored), stored.flag(keys::RESTART_STUCK_TICKBOX));
     const bool monitoring = stored.flag(keys::ENABLED_TICKBOX);
     bool owedStop = false;
     // What was owed when the strip last closed goes first, before any check; but not while
@@ -130,8 +133,42 @@ std::wstring Watchdog::watchName(const std::wstring& name) {
     dropOwed(L"another program than " + state_.processName + L" is watched", true, dropped);
     state_.processName = name;
     for (Road& r : roads_) keepOwed(r);
+    setStuckChecks(stuckSetup_, restartStuck_);  // the checks name the program
     notify();
     return dropped;
+}
+
+void Watchdog::setStuckChecks(const StuckSetup& setup, bool restartStuck) {
+    stopLookingForStuck();
+    stuckSetup_ = setup;
+    stuck_ = StuckChecks(setup, state_.processName);
+    restartStuck_ = restartStuck;
+}
+
+void Watchdog::stopLookingForStuck() {
+    stuck_.reset();
+    fileLook_.reset();
+    addressTry_.reset();
+}
+
+std::wstring Watchdog::lookForStuck(const std::optional<std::vector<unsigned long>>& ids) {
+    const Seconds now = services_.now();
+    // The looks that may hang answer later; their answers count at the next tick.
+    if (stuck_.file && !fileLook_)
+        fileLook_ = services_.lookAtFile(stuck_.file->path(), [this](const platform::FileSeen& f) {
+            if (stuck_.file) stuck_.file->seen(f, services_.now());
+            fileLook_.reset();
+        });
+    if (stuck_.address && stuck_.address->due(now)) {
+        const int n = stuck_.address->tried(now);
+        addressTry_ = services_.askAddress(
+            *stuck_.address->address(), [this, n](const platform::AddressAnswer& answer) {
+                if (stuck_.address) stuck_.address->answered(n, answer, services_.now());
+            });
+    }
+    if (ids && stuck_.cpu) stuck_.cpu->seen(services_.cpuTimes(*ids), now);
+    if (ids && stuck_.window) stuck_.window->seen(services_.windows(*ids), now);
+    return stuck_.stuck() ? stuck_.line(services_.clock) : std::wstring();
 }
 
 void Watchdog::setRestart(RestartCommand restart) {
@@ -146,9 +183,61 @@ void Watchdog::setReminderMinutes(int minutes) {
 }
 
 void Watchdog::sendTest(std::function<void(bool, const std::wstring&)> done) {
-    Road& email = roads_.front();
-    email.testDone = std::move(done);
-    start(email, email.queue.test(services_.now()));
+    sendTest(roads_.front(), std::move(done));
+}
+
+void Watchdog::sendTestPush(const PushConfig& config,
+                            std::function<void(bool, const std::wstring&)> done) {
+    services_.testPushWith(config);
+    for (Road& r : roads_)
+        if (r.road->name() == L"push") sendTest(r, std::move(done));
+}
+
+void Watchdog::sendTest(Road& r, std::function<void(bool, const std::wstring&)> done) {
+    r.testDone = std::move(done);
+    start(r, r.queue.test(services_.now()));
+}
+
+void Watchdog::forgetTest() {
+    for (Road& r : roads_) r.testDone = nullptr;
+}
+
+void Watchdog::reloadRoads() {
+    for (Road& r : roads_) {
+        r.road->reload();
+        if (!r.road->active() && r.queue.dropOwed(L"the road is no longer set up", true))
+            keepOwed(r);
+    }
+    const settings::InstanceSettings stored = services_.settings();
+    const std::wstring url =
+        services_.unprotect(stored.text(keys::HEARTBEAT_URL_TEXTBOX)).value_or(L"");
+    ping_.reset();
+    if (url.empty())
+        heartbeat_.reset();
+    else
+        heartbeat_.emplace(url, heartbeatPeriod(stored));
+    notify();
+}
+
+void Watchdog::heartbeatTick() {
+    if (!heartbeat_ || heartbeat_->pinging()) return;
+    const bool monitoring = monitor_.runningTimerOn() || monitor_.stoppedTimerOn();
+    Light light = Light::Off;
+    if (monitoring) switch (monitor_.light().look) {
+            case RunLook::Running: light = Light::Running; break;
+            case RunLook::Stopped: light = Light::Stopped; break;
+            case RunLook::Stuck: light = Light::Stuck; break;
+            default: light = Light::NoCheck; break;
+        }
+    const std::optional<std::wstring> url =
+        heartbeat_->tick(services_.now(), light, restart_.on && restarts_.givenUp());
+    if (!url) return;
+    ping_ = services_.ping(*url, [this](bool ok, const std::wstring& why) {
+        if (heartbeat_) heartbeat_->ended(services_.now(), ok, why);
+        ping_.reset();
+        heartbeatTick();  // a quick try again, or the next ping due
+        if (changed) changed();
+    });
 }
 
 void Watchdog::tellTestOutcome(Road& r) {
@@ -183,15 +272,23 @@ void Watchdog::tick(MonitorTimer timer, bool seenEnding) {
     const std::wstring name = state_.processName;
     // While every running copy is held and none has ended there is nothing to ask: their end
     // is seen the moment it comes.
+    // The checks that it works look at the very processes the count found, and a stuck one is
+    // ended by them: counted each time.
+    const bool ids = restart_.on || stuck_.any();
     CheckAnswer answer;
     if (seenEnding)
         answer = {ProbeOutcome::NotFound, std::nullopt, {}};
-    else if (restart_.on && timer == MonitorTimer::Running && services_.hold->allStillHeld(name))
+    else if (restart_.on && !stuck_.any() && timer == MonitorTimer::Running &&
+             services_.hold->allStillHeld(name))
         answer = {ProbeOutcome::Found, std::nullopt, {}};
     else
-        answer = services_.check(name, restart_.on);
+        answer = services_.check(name, ids);
     if (restart_.on && answer.ids) services_.hold->hold(name, *answer.ids);
-    const AlertKind alert = monitor_.tick(timer, name, answer.outcome, answer.why);
+    // No check that the program works while it is not seen running: each run is judged afresh.
+    const bool running = answer.outcome == ProbeOutcome::Found && timer == MonitorTimer::Running;
+    if (!running) stopLookingForStuck();
+    const std::wstring stuck = running && stuck_.any() ? lookForStuck(answer.ids) : L"";
+    const AlertKind alert = monitor_.tick(timer, name, answer.outcome, answer.why, stuck);
     lastCheck_ = services_.wallClock();
     firstCheckMs_ = 0;  // from now on, once a second
     if (alert != AlertKind::None) {
@@ -200,7 +297,13 @@ void Watchdog::tick(MonitorTimer timer, bool seenEnding) {
         const Seconds now = services_.now();
         const bool restarted = alert == AlertKind::Running && restarts_.takeRestarted();
         for (Road& r : roads_)
-            start(r, r.queue.due(alert, now, restarted ? now + stableSeconds_ : 0));
+            if (r.road->active())
+                start(r, r.queue.due(alert, now, restarted ? now + stableSeconds_ : 0));
+        // Stuck, and to be brought back: ended, so that its end is a stop, and restarted then.
+        if (alert == AlertKind::Stuck && restartStuck_ && restart_.on && answer.ids) {
+            services_.endProgram(*answer.ids);
+            stuckRestart_ = restartsMade_ + 1;  // the restart that follows
+        }
     }
     if (answer.outcome == ProbeOutcome::Found) {
         restarts_.seenRunning();
@@ -257,10 +360,12 @@ void Watchdog::alertTick() {
         }
         start(r, r.queue.tick(now, seeing));
     }
+    heartbeatTick();
 }
 
 bool Watchdog::alertTimerOn() const {
-    if (!metricsFolder_.empty()) return true;  // rewritten every so often, monitoring or not
+    // The metrics file is rewritten every so often, monitoring or not; the heartbeat pings.
+    if (!metricsFolder_.empty() || heartbeat_) return true;
     for (const Road& r : roads_)
         if (r.queue.busy() || r.queue.mayRemind()) return true;
     return false;
@@ -275,7 +380,13 @@ Watchdog::Shown Watchdog::shown() const {
             alertsLine(r.queue.shown(), services_.clock, r.road->name(), r.road->whereToLook()));
         failed = failed || r.queue.notSent();
     }
-    if (restart_.on) lines.push_back(restartLine(restarts_.shown(), services_.clock));
+    if (restart_.on) {
+        const std::wstring restarted = restartLine(restarts_.shown(), services_.clock);
+        lines.push_back(restartsMade_ == stuckRestart_ && restarted.starts_with(L"restarted")
+                            ? L"ended stuck program, " + restarted
+                            : restarted);
+    }
+    if (monitor_.light().look == RunLook::Running) lines.push_back(stuck_.line(services_.clock));
     lines.push_back(keptNote_);
     lines.push_back(metricsNote_);
     for (const std::wstring& line : lines)
@@ -289,6 +400,7 @@ void Watchdog::notify() {
         lastChange_ = services_.wallClock();
     }
     writeMetrics();
+    heartbeatTick();  // a stop is told at once
     if (changed) changed();
 }
 
@@ -310,7 +422,9 @@ MetricsState Watchdog::metricsState(bool closing) const {
     m.lastChange = lastChange_;
     m.lastCheck = lastCheck_;
     m.restarts = restartsMade_;
+    m.stuckChecks = stuck_.any();
     for (const Road& r : roads_) {
+        if (!r.road->active()) continue;
         const Owed owed = r.queue.owed(services_.now());
         m.roads.push_back({r.road->name().empty()
                                ? "email"

@@ -13,10 +13,13 @@
 
 #include "monitor/alert_queue.h"
 #include "monitor/alert_road.h"
+#include "monitor/heartbeat.h"
+#include "monitor/push_message.h"
 #include "monitor/instance_state.h"
 #include "monitor/metrics_text.h"
 #include "monitor/restart_policy.h"
 #include "monitor/run_monitor.h"
+#include "monitor/stuck_checks.h"
 #include "monitor/switches.h"
 #include "monitor/tooltip_text.h"
 #include "settings/settings_store.h"
@@ -67,6 +70,26 @@ struct WatchdogServices {
     std::wstring version;
     std::function<platform::Result(const std::wstring& path, const std::string& bytes)> writeFile;
     std::function<void(const std::wstring& path)> removeFile;
+    // The looks of the stuck checks. Those that may hang report back later, from the message
+    // loops, and go on until what they return is let go of; the others answer at once.
+    std::function<std::shared_ptr<void>(const std::wstring& path,
+                                        std::function<void(const platform::FileSeen&)>)>
+        lookAtFile;
+    std::function<std::shared_ptr<void>(const platform::Address&,
+                                        std::function<void(const platform::AddressAnswer&)>)>
+        askAddress;
+    std::function<platform::CpuSeen(const std::vector<unsigned long>& ids)> cpuTimes;
+    std::function<platform::WindowsSeen(const std::vector<unsigned long>& ids)> windows;
+    // Ends a stuck program: its windows are asked to close, and what is left is ended later.
+    std::function<void(const std::vector<unsigned long>& ids)> endProgram;
+    // The heartbeat: a URL asked (GET) off the window thread, `done` told how it went; and a
+    // stored token or URL read back (nothing when it cannot be, on another account or PC).
+    std::function<std::shared_ptr<void>(const std::wstring& url,
+                                        std::function<void(bool ok, const std::wstring& why)>)>
+        ping;
+    std::function<std::optional<std::wstring>(const std::wstring& stored)> unprotect;
+    // The push road's test goes with what its window shows.
+    std::function<void(const PushConfig& config)> testPushWith;
 };
 
 class Watchdog {
@@ -94,10 +117,18 @@ public:
     void setRestart(RestartCommand restart);
     void setReminderMinutes(int minutes);
     void sendTest(std::function<void(bool sent, const std::wstring& text)> done);
-    void forgetTest() { roads_.front().testDone = nullptr; }
+    void sendTestPush(const PushConfig& config,
+                      std::function<void(bool sent, const std::wstring& text)> done);
+    void forgetTest();
+    // The roads and the heartbeat read their settings again (after their window's OK); what
+    // is owed on a road no longer set up is dropped.
+    void reloadRoads();
     // Writes the state for Prometheus into `folder` from now on (empty: no more, and the file
     // there goes); why the first write failed, when it did.
     std::optional<std::wstring> setMetricsFolder(const std::wstring& folder);
+    // The checks that the running program works (none set up: no light ever reads STUCK), and
+    // whether a stuck program is ended and started again (with the restart's command).
+    void setStuckChecks(const StuckSetup& setup, bool restartStuck);
 
     // The timers the strip keeps for it.
     bool runningTimerOn() const { return monitor_.runningTimerOn(); }
@@ -130,6 +161,12 @@ private:
 
     // `seenEnding`: every copy held has just ended, which is a stop whatever a count says now.
     void tick(MonitorTimer timer, bool seenEnding);
+    void sendTest(Road& r, std::function<void(bool sent, const std::wstring& text)> done);
+    // Pings the heartbeat's URL when it calls for it.
+    void heartbeatTick();
+    // Looks at the running program as the stuck checks ask; which check finds it stuck.
+    std::wstring lookForStuck(const std::optional<std::vector<unsigned long>>& ids);
+    void stopLookingForStuck();
     void restartIfDue();
     void start(Road& r, AlertQueue::Next next);
     void restore(Road& r, const Owed& owed);
@@ -154,6 +191,13 @@ private:
     RestartCommand restart_;
     RestartPolicy restarts_;
     long long restartsMade_ = 0;
+    StuckSetup stuckSetup_;
+    StuckChecks stuck_;
+    bool restartStuck_ = false;
+    long long stuckRestart_ = -1;                  // the restart made after ending a stuck program
+    std::shared_ptr<void> fileLook_, addressTry_;  // looks on their way
+    std::optional<Heartbeat> heartbeat_;
+    std::shared_ptr<void> ping_;  // on its way
     RunLook lastLook_ = RunLook::Initial;
     double lastChange_ = 0, lastCheck_ = 0;
     std::wstring metricsFolder_;

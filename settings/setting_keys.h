@@ -68,7 +68,7 @@ inline constexpr PlacementKeys kMainPlacement =
     placement(kMainApp, L"MAIN_Left", L"MAIN_Top", L"MAIN_Width", L"MAIN_Height", L"2640", L"645");
 inline constexpr PlacementKeys kSettingsPlacement =
     placement(kMainApp, L"MAIN_SETTINGS_Left", L"MAIN_SETTINGS_Top", L"MAIN_SETTINGS_Width",
-              L"MAIN_SETTINGS_Height", L"5535", L"7185");
+              L"MAIN_SETTINGS_Height", L"5535", L"7635");
 inline constexpr PlacementKeys kEmailMainPlacement =
     placement(kMainApp, L"EMAIL-MAIN-SETTINGS-Left", L"EMAIL-MAIN-SETTINGS-Top",
               L"EMAIL-MAIN-SETTINGS-Width", L"EMAIL-MAIN-SETTINGS-Height", L"9915", L"5880");
@@ -89,7 +89,7 @@ inline constexpr PlacementKeys kDonationsPlacement =
               L"DONATIONS_WINDOW-Width", L"DONATIONS_WINDOW-Height", L"8880", L"6330");
 inline constexpr PlacementKeys kPushPlacement =
     placement(kMainApp, L"PUSH_SETTINGS_Left", L"PUSH_SETTINGS_Top", L"PUSH_SETTINGS_Width",
-              L"PUSH_SETTINGS_Height", L"7000", L"5200");
+              L"PUSH_SETTINGS_Height", L"7000", L"5700");
 
 // Instance section.
 inline constexpr SettingKey PROCESS_NAME_TEXTBOX = text(L"PROCESS_NAME_TEXTBOX");
@@ -193,7 +193,7 @@ constexpr std::array<SettingKey, 11> emailFields(Section s) {
 inline constexpr std::array<SettingKey, 11> kInstanceEmailFields = emailFields(Section::Instance);
 inline constexpr std::array<SettingKey, 11> kSharedEmailFields = emailFields(Section::Shared);
 
-inline constexpr std::array<PlacementKeys, 8> kAllPlacements = {
+inline constexpr std::array<PlacementKeys, 9> kAllPlacements = {
     kMainPlacement,        kSettingsPlacement,       kEmailMainPlacement,
     kEmailSharedPlacement, kOutputCommandsPlacement, kAboutPlacement,
     kDonationsPlacement,   kStuckPlacement,          kPushPlacement};

@@ -61,6 +61,8 @@ struct WatchdogTest : testing::Test {
     std::function<void()> duringCheck;
     std::vector<std::wstring> restarts;
     std::map<std::wstring, std::string> files;
+    std::vector<std::wstring> pings;
+    std::function<void(bool, const std::wstring&)> pinged;
     FakeHold held;
     FakeRoad email;
     std::unique_ptr<Watchdog> dog;
@@ -92,7 +94,19 @@ struct WatchdogTest : testing::Test {
                 files[path] = bytes;
                 return platform::Result{};
             },
-            [this](const std::wstring& path) { files.erase(path); }};
+            [this](const std::wstring& path) { files.erase(path); },
+            nullptr,
+            nullptr,
+            nullptr,
+            nullptr,
+            nullptr,
+            [this](const std::wstring& url, std::function<void(bool, const std::wstring&)> done) {
+                pings.push_back(url);
+                pinged = std::move(done);
+                return std::make_shared<int>(0);
+            },
+            [](const std::wstring& stored) { return std::optional<std::wstring>(stored); },
+            [](const PushConfig&) {}};
         dog = std::make_unique<Watchdog>(s, state);
         dog->addRoad(email, settings::keys::OWED_ALERT);
         dog->load(false);
@@ -235,4 +249,25 @@ TEST_F(WatchdogTest, TheMetricsFileFollowsEveryChangeAndSaysOffWhenAPersonChoseI
     EXPECT_TRUE(says("off")) << "closed by hand";
     dog->setMetricsFolder(L"");
     EXPECT_TRUE(files.empty()) << "the folder cleared, the file goes";
+}
+
+TEST_F(WatchdogTest, TheHeartbeatPingsWhileRunningTellsAStopAtOnceAndNothingWhileOff) {
+    start({{&keys::ENABLED_TICKBOX, L"1"},
+           {&keys::HEARTBEAT_URL_TEXTBOX, L"http://127.0.0.1/ping"},
+           {&keys::HEARTBEAT_SECONDS, L"60"}});
+    up = true;
+    tick();
+    EXPECT_EQ(pings, std::vector<std::wstring>{L"http://127.0.0.1/ping"});
+    pinged(true, L"");
+    up = false;
+    dog->monitorTick(MonitorTimer::Running);
+    EXPECT_EQ(pings.back(), L"http://127.0.0.1/ping/fail") << "told at once";
+    pinged(true, L"");
+    for (int i = 0; i < 120; ++i, ++clock) tick();
+    EXPECT_EQ(pings.size(), 2u) << "none while stopped";
+    dog->stopMonitoring();
+    up = true;
+    clock += 600;
+    dog->alertTick();
+    EXPECT_EQ(pings.size(), 2u) << "none while off";
 }

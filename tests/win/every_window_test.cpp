@@ -2,6 +2,8 @@
 // default size (at 100 % and 150 %) every control it shows lies in it, apart from the others.
 #include "about/about_window.h"
 #include "about/donations_window.h"
+#include "instance/push_window.h"
+#include "instance/stuck_window.h"
 #include "email/email_shared_window.h"
 #include "email/output_commands_window.h"
 #include "win_test_support.h"
@@ -76,6 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
                         L"KOVALT_SINGLE_OUTPUT_COMMANDS_WINDOW", L"SINGLE_OUTPUT_COMMANDS_WINDOW-"},
                     Row{"about", &Openers::settingsWindow, SettingsWindow::ABOUT_BUTTON,
                         L"KOVALT_ABOUT", L"ABOUT_"},
+                    Row{"stuck", &Openers::settingsWindow, SettingsWindow::STUCK_SETTINGS_BUTTON,
+                        L"KOVALT_STUCK_SETTINGS", L"STUCK_SETTINGS_"},
+                    Row{"push", &Openers::settingsWindow, SettingsWindow::PUSH_SETTINGS_BUTTON,
+                        L"KOVALT_PUSH_SETTINGS", L"PUSH_SETTINGS_"},
                     Row{"shared", &Openers::email, EmailMainWindow::SHARED_SETTINGS_BUTTON,
                         L"KOVALT_EMAIL_SHARED_SETTINGS", L"SHARED-SETTINGS-"},
                     Row{"donations", &Openers::about, about::AboutWindow::DONATIONS_BUTTON,
@@ -134,6 +140,10 @@ TEST_F(EveryWindowLayout, AtItsDefaultSizeEveryControlLiesInTheWindowApartFromTh
         "shared", layoutFaults(*test::opened<email::EmailSharedWindow>(context, *emailMain)));
     windows.emplace_back("viewer", layoutFaults(*test::opened<email::OutputCommandsWindow>(
                                        context, state, main->hwnd())));
+    windows.emplace_back("stuck", layoutFaults(*test::opened<instance::StuckWindow>(
+                                      context, state, *main, main->hwnd(), [] { return true; })));
+    windows.emplace_back(
+        "push", layoutFaults(*test::opened<instance::PushWindow>(context, *main, main->hwnd())));
     windows.emplace_back("about", layoutFaults(about()));
     windows.emplace_back(
         "donations", layoutFaults(*test::opened<about::DonationsWindow>(context, window->hwnd()),
