@@ -205,6 +205,53 @@ class MailServer:
             return [str(make_header(decode_header(m["Subject"]))) for m in self.messages]
 
 
+class HttpServer:
+    """An HTTP server on 127.0.0.1 that keeps every request it receives (method, path, headers,
+    body, and when it came, time.monotonic()) and answers each with `status` (200 unless set)."""
+
+    def __init__(self):
+        from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+        server = self
+        self.requests, self.status = [], 200
+        self.lock = threading.Lock()
+
+        class Handler(BaseHTTPRequestHandler):
+            def answer(self):
+                length = int(self.headers.get("Content-Length") or 0)
+                body = self.rfile.read(length) if length else b""
+                with server.lock:
+                    status = server.status
+                    server.requests.append({"method": self.command, "path": self.path,
+                                            "headers": dict(self.headers), "body": body,
+                                            "at": time.monotonic(), "status": status})
+                self.send_response(status)
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+
+            do_GET = do_POST = answer
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.port = self.httpd.server_address[1]
+        self.url = f"http://127.0.0.1:{self.port}"
+
+    def __enter__(self):
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+        return self
+
+    def __exit__(self, *exc):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+    def seen(self, method=None):
+        """The requests so far (of `method` only, when given)."""
+        with self.lock:
+            return [r for r in self.requests if method is None or r["method"] == method]
+
+
 class SilentServer:
     """A server on 127.0.0.1 that accepts every connection and never answers; it counts the
     connections open at once, and the most ever open."""
