@@ -54,12 +54,13 @@ void StuckWindow::createControls() {
     addTextBox(STUCK_FILE_TEXTBOX, L"", {120, 825, 6535, 315});
     addLabel(STUCK_ADDRESS_LABEL, L"An address that must answer (host:port or http(s):// URL)",
              {120, 1305, 6535, 240});
-    addTextBox(STUCK_ADDRESS_TEXTBOX, L"", {120, 1560, 4500, 315});
-    addLabel(STUCK_ADDRESS_FAILURES_LABEL, L"stuck after", {4740, 1605, 1035, 240});
-    addTextBox(STUCK_ADDRESS_FAILURES_TEXTBOX, L"", {5775, 1560, 480, 315});
+    addTextBox(STUCK_ADDRESS_TEXTBOX, L"", {120, 1560, 3480, 315});
+    addLabel(STUCK_ADDRESS_FAILURES_LABEL, L"stuck after", {3660, 1605, 870, 240});
+    addTextBox(STUCK_ADDRESS_FAILURES_TEXTBOX, L"", {4530, 1560, 480, 315});
+    addLabel(STUCK_ADDRESS_FAILURES_UNIT_LABEL, L"failures in a row", {5070, 1605, 1585, 240});
     addLabel(STUCK_CPU_LABEL, L"Its CPU time: stuck when unchanged for", {120, 2085, 3600, 240});
     addTextBox(STUCK_CPU_MINUTES_TEXTBOX, L"", {3780, 2040, 615, 315});
-    addLabel(STUCK_CPU_UNIT_LABEL, L"minutes (empty: not checked)", {4455, 2085, 2200, 240});
+    addLabel(STUCK_CPU_UNIT_LABEL, L"minutes (empty: off)", {4455, 2085, 2200, 240});
     addTickBox(STUCK_WINDOW_TICKBOX, L"Stuck when its window is \"Not Responding\" for 30 s",
                {120, 2520, 6535, 255});
     addLabel(STUCK_WINDOW_NOTE_LABEL, L"(a console program has no window for this check)",

@@ -17,7 +17,7 @@ wine_session_start "$root/build/pictures/wineprefix"
 # No window manager on the virtual display: Wine draws the frames itself, at once.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
-names=(main settings email-main email-shared output-commands about donations)
+names=(main settings stuck push email-main email-shared output-commands about donations)
 
 # One set of pictures at the given DPI into the given folder.
 take() {

@@ -89,9 +89,26 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 namespace {
-// What breaks a window's layout: a control it shows outside its client area, or two that overlap,
-// but for a group box around its tick boxes, a box without text put behind a button as its
-// frame, and the controls `below` meant to lie below what the window shows.
+// A label whose words, wrapped as it wraps them in its font, need more lines than it is high.
+bool textCutOff(HWND c) {
+    wchar_t kind[16] = {};
+    ::GetClassNameW(c, kind, 16);
+    const std::wstring text = ui::Window::controlText(c);
+    if (std::wstring_view(kind) != L"Static" || text.empty()) return false;
+    RECT box, need;
+    ::GetClientRect(c, &box);
+    need = box;
+    HDC dc = ::GetDC(c);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0)));
+    ::DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(c, dc);
+    return need.bottom > box.bottom || need.right > box.right;
+}
+
+// What breaks a window's layout: a control it shows outside its client area, a label cut off, or
+// two that overlap, but for a group box around its tick boxes, a box without text put behind a
+// button as its frame, and the controls `below` meant to lie below what the window shows.
 std::vector<std::string> layoutFaults(const ui::Window& w, std::initializer_list<int> below = {}) {
     RECT client;
     ::GetClientRect(w.hwnd(), &client);
@@ -118,6 +135,7 @@ std::vector<std::string> layoutFaults(const ui::Window& w, std::initializer_list
         const auto& [c, r] = shown[i];
         if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom)
             faults.push_back(named(c) + " lies outside the window");
+        if (textCutOff(c)) faults.push_back(named(c) + " is cut off");
         for (size_t j = i + 1; j < shown.size(); ++j) {
             const auto& [d, q] = shown[j];
             RECT both;

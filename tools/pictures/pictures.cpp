@@ -18,7 +18,9 @@
 #include "email/email_main_window.h"
 #include "email/email_shared_window.h"
 #include "email/output_commands_window.h"
+#include "instance/push_window.h"
 #include "instance/settings_window.h"
+#include "instance/stuck_window.h"
 #include "monitor/instance_watchdog.h"
 #include "monitor/main_window.h"
 #include "platform/process_query.h"
@@ -85,6 +87,14 @@ void fillStore(settings::SettingsStore& store) {
                   L"\"C:\\Wallet\\" + std::wstring(kWatched) + L"\" -datadir=D:\\chain");
     instance.save(keys::RESTART_FOLDER_TEXTBOX, L"C:\\Wallet");
     instance.save(keys::REMINDER_MINUTES_TEXTBOX, L"30");
+    instance.save(keys::STUCK_FILE_TEXTBOX, L"C:\\Wallet\\debug.log");
+    instance.save(keys::STUCK_ADDRESS_TEXTBOX, L"127.0.0.1:8332");
+    instance.save(keys::STUCK_CPU_MINUTES_TEXTBOX, L"15");
+    instance.save(keys::RESTART_STUCK_TICKBOX, L"1");
+    instance.save(keys::PUSH_SERVICE_COMBOBOX, L"ntfy");
+    instance.save(keys::PUSH_URL_TEXTBOX, L"https://ntfy.sh/wallet-rigs-7f3k");
+    instance.save(keys::HEARTBEAT_URL_TEXTBOX,
+                  L"https://hc-ping.com/5b8e2c1a-93d4-4f0e-a7c2-6d1f0b9e4a35");
     const wchar_t* own[] = {L"C:\\TALVERO-ROOT\\SendEmail",
                             L"smtp.example.org:587",
                             L"alerts",
@@ -151,6 +161,19 @@ void showAll(settings::SettingsStore& store, const std::wstring& handshake) {
     settingsWindow.setUpdateLight(ui::colours::kGreen);
     photograph(handshake, "settings", settingsWindow.hwnd(),
                settingsWindow.control(instance::SettingsWindow::OK_BUTTON));
+
+    {
+        instance::StuckWindow stuck(context, state, main, settingsWindow.hwnd(),
+                                    [] { return true; });
+        if (!stuck.open().ok()) return;
+        photograph(handshake, "stuck", stuck.hwnd(),
+                   stuck.control(instance::StuckWindow::OK_BUTTON));
+    }
+    {
+        instance::PushWindow push(context, main, settingsWindow.hwnd());
+        if (!push.open().ok()) return;
+        photograph(handshake, "push", push.hwnd(), push.control(instance::PushWindow::OK_BUTTON));
+    }
 
     email::EmailMainWindow emailWindow(context, state, main, settingsWindow.hwnd(), nullptr);
     if (!emailWindow.open().ok()) return;
