@@ -25,7 +25,9 @@ std::wstring successUrl(const std::wstring& url) {
 }
 
 std::wstring failureUrl(const std::wstring& url, Light light) {
-    const wchar_t* word = light == Light::Stuck ? L"STUCK" : L"STOPPED";
+    const wchar_t* word = light == Light::Stuck     ? L"STUCK"
+                          : light == Light::NoCheck ? L"NO%20CHECK"
+                                                    : L"STOPPED";
     if (const auto base = pushMonitorBase(url)) return *base + L"?status=down&msg=" + word;
     const size_t query = std::min(url.find(L'?'), url.size());
     std::wstring path = url.substr(0, query);

@@ -189,7 +189,7 @@ platform::HttpRequest pushRequest(const PushConfig& config, const PushFacts& fac
     platform::HttpRequest request{L"POST", config.url, {{L"Content-Type", L"application/json"}}};
     switch (config.service) {
         case PushService::Ntfy: {
-            const bool urgent = kind == AlertKind::Stopped;
+            const bool urgent = kind == AlertKind::Stopped || kind == AlertKind::Stuck;
             request.headers = {{L"Content-Type", L"text/plain; charset=utf-8"},
                                {L"Title", headerText(email::subjectFor(facts.process, kind))},
                                {L"Priority", urgent ? L"high" : L"default"}};

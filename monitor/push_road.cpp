@@ -23,15 +23,19 @@ std::wstring computerName() {
 void PushRoad::reload() {
     const settings::InstanceSettings stored = context_.settings();
     namespace keys = settings::keys;
-    config_ = {serviceOf(stored.text(keys::PUSH_SERVICE_COMBOBOX)),
-               platform::unprotect(stored.text(keys::PUSH_URL_TEXTBOX)).value_or(L""),
-               platform::unprotect(stored.text(keys::PUSH_TOKEN_TEXTBOX)).value_or(L""),
-               stored.text(keys::PUSH_CHAT_TEXTBOX)};
+    const auto url = platform::unprotect(stored.text(keys::PUSH_URL_TEXTBOX)),
+               token = platform::unprotect(stored.text(keys::PUSH_TOKEN_TEXTBOX));
+    config_ = {serviceOf(stored.text(keys::PUSH_SERVICE_COMBOBOX)), url.value_or(L""),
+               token.value_or(L""), stored.text(keys::PUSH_CHAT_TEXTBOX)};
+    unreadable_ = !url || !token;
 }
 
 std::optional<std::wstring> PushRoad::start(const AlertToSend& alert) {
     const PushConfig& config = alert.kind == AlertKind::Test ? testConfig_ : config_;
     if (config.service == PushService::None) return L"no push service is chosen";
+    if (unreadable_ && alert.kind != AlertKind::Test)
+        return L"the stored push URL or token could not be read (kept for another Windows user "
+               L"or PC): enter it again in Push and heartbeat";
     SYSTEMTIME local, utc;
     ::GetLocalTime(&local);
     ::GetSystemTime(&utc);

@@ -37,6 +37,7 @@ private:
     const platform::InstanceContext& context_;
     const InstanceState& state_;
     PushConfig config_, testConfig_;
+    bool unreadable_ = false;  // a stored value protected for another user or PC
     std::unique_ptr<platform::HttpCall> call_;
 };
 

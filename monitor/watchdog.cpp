@@ -209,8 +209,12 @@ void Watchdog::reloadRoads() {
             keepOwed(r);
     }
     const settings::InstanceSettings stored = services_.settings();
-    const std::wstring url =
-        services_.unprotect(stored.text(keys::HEARTBEAT_URL_TEXTBOX)).value_or(L"");
+    const std::optional<std::wstring> read =
+        services_.unprotect(stored.text(keys::HEARTBEAT_URL_TEXTBOX));
+    const std::wstring url = read.value_or(L"");
+    heartbeatNote_ = read ? L""
+                          : L"heartbeat off: its stored URL could not be read (kept for another "
+                            L"Windows user or PC)";
     ping_.reset();
     if (url.empty())
         heartbeat_.reset();
@@ -227,7 +231,8 @@ void Watchdog::heartbeatTick() {
             case RunLook::Running: light = Light::Running; break;
             case RunLook::Stopped: light = Light::Stopped; break;
             case RunLook::Stuck: light = Light::Stuck; break;
-            default: light = Light::NoCheck; break;
+            case RunLook::NoCheck: light = Light::NoCheck; break;
+            default: break;  // not yet checked (at a logon, a first check may wait long)
         }
     const std::optional<std::wstring> url =
         heartbeat_->tick(services_.now(), light, restart_.on && restarts_.givenUp());
@@ -338,6 +343,7 @@ void Watchdog::start(Road& r, AlertQueue::Next next) {
             break;
         }
         r.tryId.reset();
+        ++r.failed;
         next = r.queue.finished(next->id, {false, *why}, now);
     }
     tellTestOutcome(r);
@@ -355,8 +361,10 @@ void Watchdog::alertTick() {
             std::optional<TryOutcome> outcome = r.road->outcome();
             if (!outcome && r.queue.timeUp(*r.tryId, now))
                 outcome = r.road->end(r.queue.timeLimit());
-            if (outcome)
+            if (outcome) {
+                ++(outcome->sent ? r.sent : r.failed);
                 start(r, r.queue.finished(*std::exchange(r.tryId, std::nullopt), *outcome, now));
+            }
         }
         start(r, r.queue.tick(now, seeing));
     }
@@ -387,6 +395,9 @@ Watchdog::Shown Watchdog::shown() const {
                             : restarted);
     }
     if (monitor_.light().look == RunLook::Running) lines.push_back(stuck_.line(services_.clock));
+    if (stuck_.any() && restartStuck_ && !restart_.on)
+        lines.push_back(L"Restart when stuck waits for Restart when stopped to be on");
+    lines.push_back(heartbeat_ ? heartbeat_->line(services_.clock) : heartbeatNote_);
     lines.push_back(keptNote_);
     lines.push_back(metricsNote_);
     for (const std::wstring& line : lines)
@@ -426,10 +437,9 @@ MetricsState Watchdog::metricsState(bool closing) const {
     for (const Road& r : roads_) {
         if (!r.road->active()) continue;
         const Owed owed = r.queue.owed(services_.now());
-        m.roads.push_back({r.road->name().empty()
-                               ? "email"
-                               : std::string(r.road->name().begin(), r.road->name().end()),
-                           r.sent, r.failed, owed.kind != AlertKind::None});
+        const std::wstring name = r.road->name();  // a plain ASCII word
+        m.roads.push_back({name.empty() ? "email" : std::string(name.begin(), name.end()), r.sent,
+                           r.failed, owed.kind != AlertKind::None});
     }
     return m;
 }

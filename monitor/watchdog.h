@@ -203,7 +203,8 @@ private:
     std::wstring metricsFolder_;
     std::string metricsWritten_;  // without the time of the last check
     Seconds metricsAt_ = 0, metricsEvery_ = 15;
-    std::wstring metricsNote_;  // why the last write failed, until one succeeds
+    std::wstring metricsNote_;    // why the last write failed, until one succeeds
+    std::wstring heartbeatNote_;  // why there is no heartbeat though a URL is stored
 };
 
 }  // namespace kovalt::monitor

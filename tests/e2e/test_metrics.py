@@ -1,15 +1,14 @@
 """The instance's state for Prometheus: the file the textfile collector reads, written whole at
 every change. Debian's node_exporter (whose textfile collector reads the format windows_exporter's
 reads) serves the folder and Prometheus scrapes it: a stop shows as kovalt_up 0 within 30 s, a
-start as 1 again, and promtool finds every version of the file sound."""
+start as 1 again, the two pushes as sent, and promtool finds every version of the file sound."""
 import json
 import subprocess
 import threading
-import time
 import urllib.parse
 import urllib.request
 
-from harness import MailServer, free_port, install_mailer, wait_for
+from harness import HttpServer, MailServer, free_port, wait_for
 
 
 class Scraped:
@@ -47,12 +46,10 @@ class Scraped:
 
 
 def test_a_stop_and_a_start_reach_prometheus_and_every_file_written_is_sound(
-        wine, instance, tmp_path):
+        wine, instance, running, tmp_path):
     p, watched = instance("PROM")
     metrics = p.folder / "metrics"
     metrics.mkdir()
-    home = p.folder / "mailer home"
-    install_mailer(home)
     versions, stopping = set(), threading.Event()
 
     def read_every_version():  # what a reader may see, as often as it may look
@@ -60,13 +57,10 @@ def test_a_stop_and_a_start_reach_prometheus_and_every_file_written_is_sound(
             for file in metrics.glob("*.prom"):
                 versions.add(file.read_bytes())
 
-    with MailServer() as server:
-        p.watch(watched, home, server.port, METRICS_FOLDER_TEXTBOX=wine.windows_path(metrics),
-                METRICS_SECONDS="2")
-        process = wine.start_watched(watched)
-        p.start()
-        p.confirm_email_settings()
-        p.wait_light("RUNNING")
+    with MailServer() as server, HttpServer() as hook:  # pushed too: a road of its own counted
+        process = running(p, watched, server.port, METRICS_SECONDS="2",
+                          METRICS_FOLDER_TEXTBOX=wine.windows_path(metrics),
+                          PUSH_SERVICE_COMBOBOX="Webhook", PUSH_URL_TEXTBOX=hook.url + "/hook")
         reader = threading.Thread(target=read_every_version, daemon=True)
         reader.start()
         prometheus = Scraped(metrics, tmp_path)
@@ -78,6 +72,8 @@ def test_a_stop_and_a_start_reach_prometheus_and_every_file_written_is_sound(
             wait_for(lambda: prometheus.value(up) == 0, 30, "kovalt_up 0 within 30 s of the stop")
             wine.start_watched(watched)
             wait_for(lambda: prometheus.value(up) == 1, 30, "kovalt_up 1 again")
+            pushed = f'kovalt_alerts_total{{watch="{p.instance}",road="push",result="sent"}}'
+            wait_for(lambda: prometheus.value(pushed) == 2, 30, "the stop and the start pushed")
         finally:
             prometheus.close()
             stopping.set()

@@ -56,7 +56,7 @@ TEST(PushMessage, EachServiceGetsTheAlertInItsOwnForm) {
     // ntfy: the text itself, the subject as its title, a stop (and its reminders) urgent.
     for (auto [kind, reminder, priority] : {std::tuple{AlertKind::Stopped, 0, L"high"},
                                             {AlertKind::Running, 0, L"default"},
-                                            {AlertKind::Test, 0, L"default"},
+                                            {AlertKind::Stuck, 0, L"high"},
                                             {AlertKind::Stopped, 3, L"high"}}) {
         PushFacts f = kFacts;
         std::tie(f.kind, f.reminder) = std::tie(kind, reminder);
