@@ -7,7 +7,7 @@ from pathlib import Path
 import pytest
 
 # The harness comes from tools/harness, on PYTHONPATH (tests/e2e/CMakeLists.txt).
-from harness import Program, Wine
+from harness import Program, Wine, install_mailer
 
 
 def built(name: str) -> Path:
@@ -43,3 +43,24 @@ def instance(wine):
     for p in made:
         wine.delete_section(p.instance)
     shutil.rmtree(folder, ignore_errors=True)
+
+
+@pytest.fixture
+def running(wine):
+    """Sets up the instance `p` as a user would, once its `watched` runs (started here unless
+    `start` is false): each change mailed through the real mailer in its folder's "mailer home"
+    to the server on `port`, `more` keys added, its windows confirmed, its light reading
+    RUNNING. Gives the watched process it started."""
+
+    def set_up(p, watched, port, start=True, **more):
+        home = p.folder / "mailer home"
+        if not (home / "SendEmail.exe").exists():
+            install_mailer(home)
+        p.watch(watched, home, port, **more)
+        process = wine.start_watched(watched) if start else None
+        p.start()
+        p.confirm_email_settings()
+        p.wait_light("RUNNING")
+        return process
+
+    return set_up

@@ -5,26 +5,16 @@ while it stays stopped and once the strip is killed, and resumes after a start."
 import json
 import time
 
-from harness import HttpServer, MailServer, install_mailer, wait_for
+from harness import HttpServer, MailServer, wait_for
 
 
-def set_up(wine, instance, mail, **push):
-    p, watched = instance("PUSH")
-    home = p.folder / "mailer home"
-    install_mailer(home)
-    p.watch(watched, home, mail.port, ALERT_RETRY_SECONDS="2", **push)
-    process = wine.start_watched(watched)
-    strip = p.start()
-    p.confirm_email_settings()
-    p.wait_light("RUNNING")
-    return p, watched, process, strip
-
-
-def test_a_stop_and_a_start_go_as_pushes_once_each_in_order_and_late_when_refused(wine, instance):
+def test_a_stop_and_a_start_go_as_pushes_once_each_in_order_and_late_when_refused(
+        wine, instance, running):
     with MailServer() as mail, HttpServer() as hook:
         # A plain URL, as an administrator's .reg file would put it: used as it stands.
-        p, watched, process, _ = set_up(wine, instance, mail, PUSH_SERVICE_COMBOBOX="Webhook",
-                                        PUSH_URL_TEXTBOX=hook.url + "/hook")
+        p, watched = instance("PUSH")
+        process = running(p, watched, mail.port, ALERT_RETRY_SECONDS="2",
+                          PUSH_SERVICE_COMBOBOX="Webhook", PUSH_URL_TEXTBOX=hook.url + "/hook")
         process.kill()
         wait_for(lambda: len(hook.seen()) == 1, 30, "the STOPPED push")
         process = wine.start_watched(watched)
@@ -43,11 +33,12 @@ def test_a_stop_and_a_start_go_as_pushes_once_each_in_order_and_late_when_refuse
         assert len(mail.subjects()) == 3, "the e-mails go beside the pushes"
 
 
-def test_the_heartbeat_pings_while_running_fails_at_once_and_stops_with_the_strip(wine, instance):
+def test_the_heartbeat_pings_while_running_fails_at_once_and_stops_with_the_strip(
+        wine, instance, running):
     with MailServer() as mail, HttpServer() as beat:
-        p, watched, process, strip = set_up(wine, instance, mail,
-                                            HEARTBEAT_URL_TEXTBOX=beat.url + "/ping/abc",
-                                            HEARTBEAT_SECONDS="2")
+        p, watched = instance("PUSH")
+        process = running(p, watched, mail.port, HEARTBEAT_URL_TEXTBOX=beat.url + "/ping/abc",
+                          HEARTBEAT_SECONDS="2")
         wait_for(lambda: len(beat.seen()) >= 3, 30, "pings while running")
         gaps = [b["at"] - a["at"] for a, b in zip(beat.seen(), beat.seen()[1:])]
         assert all(1.5 < g < 3.5 for g in gaps), gaps
@@ -61,8 +52,8 @@ def test_the_heartbeat_pings_while_running_fails_at_once_and_stops_with_the_stri
         wine.start_watched(watched)
         wait_for(lambda: len(beat.seen()) > pings, 10, "pings again after a start")
         assert beat.seen()[-1]["path"] == "/ping/abc"
-        strip.kill()
-        strip.wait(timeout=30)
+        p.strip.kill()
+        p.strip.wait(timeout=30)
         pings = len(beat.seen())
         time.sleep(6)
         assert len(beat.seen()) == pings, "none once the strip is gone"

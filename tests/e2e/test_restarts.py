@@ -1,52 +1,25 @@
-"""Restarts: the watched program killed and brought back by the strip, both changes mailed; a
-crash loop mailed once and given up, which opening the settings window does not undo; two
-instances watching one program, which only one brings back while each mails what it saw; and
-the strip itself closed while its STOPPED alert is owed, which it sends once when started
-again."""
+"""Restarts: a crash loop mailed once and given up, which opening the settings window does not
+undo; two instances watching one program, which only one brings back while each mails what it
+saw (a stop and a start); and the strip itself closed while its STOPPED alert is owed, which it
+sends once when started again."""
 import time
 
-from harness import (MAIN, SETTINGS, SETTINGS_OK, TLV_BUTTON, MailServer, install_mailer,
-                     wait_for, windows_processes)
+from harness import MAIN, SETTINGS, SETTINGS_OK, TLV_BUTTON, MailServer, wait_for, windows_processes
 
 
-def restarting(wine, p, watched, port, command_args="", start=True, **more):
-    """`p` set up watching `watched` (started first, unless it runs), mailing to `port`, with
-    Restart when stopped on, once it reads RUNNING; the watched process it started."""
-    folder = wine.windows_path(p.folder)
-    p.watch(watched, home(p), port, RESTART_TICKBOX="1", RESTART_FOLDER_TEXTBOX=folder,
-            RESTART_COMMAND_TEXTBOX=f'"{folder}\\{watched.name}"{command_args}', **more)
-    process = wine.start_watched(watched) if start else None
-    p.start()
-    p.confirm_email_settings()
-    p.wait_light("RUNNING")
-    return process
-
-
-def home(p):
-    mailer = p.folder / "mailer home"
-    if not (mailer / "SendEmail.exe").exists():
-        install_mailer(mailer)
-    return mailer
-
-
-def test_a_killed_program_is_brought_back_and_both_changes_are_mailed(wine, instance):
-    p, watched = instance("BACK")
-    with MailServer() as server:
-        process = restarting(wine, p, watched, server.port, RESTART_STABLE_SECONDS="3")
-        process.kill()
-        process.wait(timeout=30)
-        wait_for(lambda: len(server.messages) >= 2, 60, "both e-mails")
-        p.wait_light("RUNNING")  # the copy the strip started runs
-        time.sleep(3)
-        assert server.subjects() == [f"KOV-ALT - {watched.name} - {k}" for k in
-                                     ("STOPPED", "RUNNING")]
+def restart_keys(p, watched, command_args=""):
+    """Restart when stopped on, with `watched` as its command and its folder to start in."""
+    folder = p.wine.windows_path(p.folder)
+    return dict(RESTART_TICKBOX="1", RESTART_FOLDER_TEXTBOX=folder,
+                RESTART_COMMAND_TEXTBOX=f'"{folder}\\{watched.name}"{command_args}')
 
 
 def test_a_crash_loop_is_mailed_once_given_up_and_opening_settings_does_not_undo_it(
-        wine, instance):
+        instance, running):
     p, watched = instance("LOOP")
     with MailServer() as server:
-        process = restarting(wine, p, watched, server.port, " 2")  # its copies die in 2 s
+        # Its copies die in 2 s.
+        process = running(p, watched, server.port, **restart_keys(p, watched, " 2"))
         process.kill()
         process.wait(timeout=30)
         p.wait_light("STOPPED !")  # five restarts, then given up
@@ -64,11 +37,13 @@ def test_a_crash_loop_is_mailed_once_given_up_and_opening_settings_does_not_undo
 
 
 def test_two_instances_on_one_program_bring_back_one_copy_and_each_mails_what_it_saw(
-        wine, instance):
+        instance, running):
     (one, watched), (two, _) = instance("FIRST"), instance("SECOND")
     with MailServer() as first, MailServer() as second:
-        process = restarting(wine, one, watched, first.port, RESTART_STABLE_SECONDS="3")
-        restarting(wine, two, watched, second.port, start=False, RESTART_STABLE_SECONDS="3")
+        process = running(one, watched, first.port, RESTART_STABLE_SECONDS="3",
+                          **restart_keys(one, watched))
+        running(two, watched, second.port, start=False, RESTART_STABLE_SECONDS="3",
+                **restart_keys(two, watched))
         process.kill()
         process.wait(timeout=30)
         for server in (first, second):
@@ -80,20 +55,16 @@ def test_two_instances_on_one_program_bring_back_one_copy_and_each_mails_what_it
                                          ("STOPPED", "RUNNING")]
 
 
-def test_a_stopped_alert_owed_at_close_is_sent_once_at_the_next_start(wine, instance):
+def test_a_stopped_alert_owed_at_close_is_sent_once_at_the_next_start(instance, running):
     p, watched = instance("OWED")
     server = MailServer()  # not listening yet
     try:
-        p.watch(watched, home(p), server.port)
-        process = wine.start_watched(watched)
-        strip = p.start()
-        p.confirm_email_settings()
-        p.wait_light("RUNNING")
+        process = running(p, watched, server.port)
         process.kill()
         process.wait(timeout=30)
         p.wait_light("STOPPED !")
         p.close()
-        strip.wait(timeout=30)
+        p.strip.wait(timeout=30)
         server.start()
         p.start()
         wait_for(lambda: server.messages, 60, "the owed STOPPED e-mail")

@@ -1,8 +1,8 @@
 """A program that runs but no longer works: its log stops growing, the light reads STUCK and the
 STUCK e-mail goes through the third script; the log moving again gives RUNNING. With Restart
 when stuck, the stuck copy is ended and a new one started."""
+import os
 import shutil
-import time
 
 from harness import MailServer, install_mailer, wait_for, windows_processes
 
@@ -10,15 +10,10 @@ from harness import MailServer, install_mailer, wait_for, windows_processes
 def stuck_program(instance, name):
     """An instance watching a copy of the stuck helper, which writes its log for a while."""
     p, watched = instance(name)
-    shutil.copy(built_helper(), watched)
+    shutil.copy(os.environ["KOVALT_STUCK"], watched)
     home = p.folder / "mailer home"
     install_mailer(home)
     return p, watched, home
-
-
-def built_helper():
-    import os
-    return os.environ["KOVALT_STUCK"]
 
 
 def kinds(server):

@@ -246,26 +246,6 @@ TEST(AlertQueue, AfterTenTriesInTenMinutesOnlyTheStateAtTheEndIsMailedOrOneThatL
     }
 }
 
-TEST(AlertQueue, ATestEmailWaitsForTheTryOnItsWayIsTriedOnceAndLeavesTheAlertsAlone) {
-    AlertQueue q;
-    q.due(kStopped, 0);
-    EXPECT_FALSE(q.test(1));
-    EXPECT_FALSE(q.test(2)) << "one test at a time";
-    const AlertQueue::Next test = end(q, 1, 3, kSent);
-    ASSERT_TRUE(test && test->test);
-    EXPECT_FALSE(q.due(kRunning, 4)) << "an alert waits behind the test";
-    const AlertQueue::Next running = end(q, test->id, 5, kRefused);
-    EXPECT_EQ(running, (Start{running->id, kRunning}));
-    const auto outcome = q.takeTestOutcome();
-    ASSERT_TRUE(outcome);
-    EXPECT_FALSE(outcome->sent);
-    EXPECT_EQ(outcome->why, L"ERROR => Connection attempt to 127.0.0.1:25 failed");
-    EXPECT_FALSE(q.takeTestOutcome());
-    EXPECT_FALSE(q.notSent()) << "a failed test marks no alert";
-    end(q, running->id, 6, kSent);
-    EXPECT_FALSE(q.tick(10000) || q.busy()) << "and is not tried again";
-}
-
 TEST(AlertQueue, WhatIsOwedIsKeptAsTextAndTriedFirstAtTheNextStart) {
     constexpr auto kNone = AlertKind::None;
     for (const Owed& owed : {Owed{kNone, 0, kRunning},

@@ -98,20 +98,6 @@ TEST(AlertScripts, TheWatchedNameIsBroughtIntoStoredSettingsAsTheirOkWouldWriteI
     }
 }
 
-TEST(AlertScripts, AFailedWriteNamesWhatTheUserCanChange) {
-    // Win32 error codes, each with a word only its advice has; others get no advice.
-    const std::pair<unsigned long, const wchar_t*> rows[] = {
-        {3, L"CREATE FOLDERS"}, {5, L"permissions"}, {19, L"permissions"}, {32, L"close it"},
-        {33, L"close it"},      {39, L"space"},      {112, L"space"},      {183, L"in the way"},
-        {206, L"shorter"},      {1117, L""}};
-    for (const auto& [code, word] : rows) {
-        const std::wstring message = scriptWriteProblem(L"C:\\W\\BATS\\x.bat", code, L"why");
-        EXPECT_NE(message.find(L"C:\\W\\BATS\\x.bat: why."), std::wstring::npos) << code;
-        EXPECT_EQ(message.ends_with(L"why."), !*word) << code;
-        EXPECT_NE(message.find(word), std::wstring::npos) << code;
-    }
-}
-
 TEST(AlertScripts, PathsTheCodePageCannotCarryGoByTheirShortFormsWhenThoseCarry) {
     MailFields fields = kFields;
     fields.password = L"p";

@@ -114,9 +114,4 @@ TEST_F(EmailMainWindowTest, SendTestEmailRunsItsOwnScriptOnceAndSaysWhatCameOfIt
     ASSERT_TRUE(test::waitUntil([&] { return button() == L"Send Test Email"; }));
     EXPECT_TRUE(said().starts_with(L"Test e-mail not sent: the mailer ended with status 1 (log: "))
         << test::narrow(said());
-    // A field the script cannot carry is named, and nothing starts.
-    w.setControlText(EmailMainWindow::SMTP_PASSWORD_TEXTBOX, L"50%off");
-    click(w, EmailMainWindow::SEND_TEST_EMAIL_BUTTON);
-    EXPECT_TRUE(said().starts_with(L"Test e-mail not sent: The SMTP password holds \"%\""));
-    EXPECT_EQ(started.size(), 2u);
 }

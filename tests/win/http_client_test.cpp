@@ -28,7 +28,6 @@ TEST(HttpCall, APostArrivesExactlyAndEachAnswerIsRead) {
     const std::string body =
         "KOV-ALT - n\xc3\xb6"
         "de.exe\n{\"q\": \"\\\\\"}\r\n";
-    const std::wstring title = L"Title: =?UTF-8?B?S8O2bG4=?=";
     struct Row {
         const wchar_t* path;
         int status;
@@ -40,8 +39,7 @@ TEST(HttpCall, APostArrivesExactlyAndEachAnswerIsRead) {
                          {L"/s500", 500, "boom\r\n", L""},
                          {L"/big", 200, big.substr(0, platform::kHttpBodyKept), L""}}) {
         int ended = 0;
-        auto sent =
-            call({L"POST", server.url(r.path), {{L"Title", title.substr(7)}}, body}, 10, ended);
+        auto sent = call({L"POST", server.url(r.path), {}, body}, 10, ended);
         ASSERT_TRUE(test::waitUntil([&] { return ended > 0; }));
         EXPECT_EQ(ended, 1) << "once, on the thread that made the call";
         const platform::HttpAnswer a = sent->answer();
@@ -50,9 +48,6 @@ TEST(HttpCall, APostArrivesExactlyAndEachAnswerIsRead) {
     }
     const std::string got = server.requests()[0];
     EXPECT_TRUE(got.starts_with("POST /t?x=1&y=%20 HTTP/1.1\r\n")) << got;
-    EXPECT_NE(got.find("\r\n" + test::narrow(title) + "\r\n"), std::string::npos) << got;
-    EXPECT_NE(got.find("\r\nContent-Length: " + std::to_string(body.size()) + "\r\n"),
-              std::string::npos);
     EXPECT_TRUE(got.ends_with("\r\n\r\n" + body)) << got;
 }
 

@@ -5,14 +5,11 @@
 using namespace kovalt;
 
 TEST(Protect, RoundTripsForThisUserPassesPlainValuesAndRefusesJunk) {
-    for (const std::wstring plain :
-         {L"tk_AbC123", L"https://hc.example/ping/5f0e?k=\u00e9&x=1", L"\U0001F600 \u6771\u4eac"}) {
-        const std::optional<std::wstring> stored = platform::protect(plain);
-        ASSERT_TRUE(stored) << test::narrow(plain);
-        EXPECT_TRUE(settings::isProtected(*stored));
-        EXPECT_EQ(stored->find(plain), std::wstring::npos) << "not readable as it stands";
-        EXPECT_EQ(platform::unprotect(*stored), plain);
-    }
+    const std::wstring plain = L"https://hc.example/ping/5f0e?k=\u00e9 \U0001F600";
+    const std::optional<std::wstring> stored = platform::protect(plain);
+    ASSERT_TRUE(stored && settings::isProtected(*stored));
+    EXPECT_EQ(stored->find(L"hc.example"), std::wstring::npos) << "not readable as it stands";
+    EXPECT_EQ(platform::unprotect(*stored), plain);
     EXPECT_EQ(platform::protect(L""), L"");
     EXPECT_EQ(platform::unprotect(L"tk_plain=="), L"tk_plain==") << "as an administrator put it";
 

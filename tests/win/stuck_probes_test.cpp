@@ -128,14 +128,3 @@ TEST_F(StuckProbes, AWindowIsFoundNotRespondingOnlyOnceItStopsTakingMessages) {
     std::printf("not responding %lld ms after it stopped taking messages\n",
                 static_cast<long long>((since(shown) - 6500ms).count()));
 }
-
-TEST_F(StuckProbes, WorkPastItsLimitIsAnsweredLateAndItsThreadLeftToEnd) {
-    std::vector<bool> told;
-    const auto errand = platform::startErrand([] { ::Sleep(1000); }, 200ms,
-                                              [&](bool inTime) { told.push_back(inTime); });
-    ASSERT_TRUE(test::waitUntil([&] { return !told.empty(); }, 900ms));
-    EXPECT_TRUE(errand->working());
-    EXPECT_TRUE(test::waitUntil([&] { return !errand->working(); }, 3s));
-    ui::pumpMessages(100ms);
-    EXPECT_EQ(told, std::vector{false}) << "late, and once";
-}

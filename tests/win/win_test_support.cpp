@@ -95,6 +95,12 @@ std::wstring Instance::script(const wchar_t* kind) const {
     return programFolder + L"\\BATS\\" + instanceName + L"-PROCESS-" + kind + L"-EMAIL.bat";
 }
 
+std::wstring Instance::light() const { return ui::Window::controlText(main->runLight()); }
+
+std::wstring Instance::lightTip() const {
+    return ui::WindowTestAccess::tooltip(*main, monitor::MainWindow::RUN_LIGHT_LABEL);
+}
+
 std::wstring Instance::runSleeperCopy(const wchar_t* stem, const wchar_t* seconds,
                                       platform::StartedProgram& running) {
     const std::wstring name = stem + (L" " + uniqueSuffix()) + L".exe";

@@ -74,6 +74,8 @@ struct Instance : testing::Test {
     instance::SettingsWindow& openSettings();        // over a new strip
     email::EmailMainWindow& openEmailMain();         // over a new settings window
     std::wstring script(const wchar_t* kind) const;  // "RUNNING" or "STOPPED"
+    std::wstring light() const;                      // what the strip's run light reads
+    std::wstring lightTip() const;                   // and its tooltip
     // A copy of the sleeper named "<stem> <unique>.exe" in the program folder, started as a
     // restart would start it, for `seconds`; its path once listed, empty if it did not start.
     std::wstring runSleeperCopy(const wchar_t* stem, const wchar_t* seconds,

@@ -109,7 +109,9 @@ class Program:
                        "SEND_TO_ADDRESS_TEXTBOX": "me@example.org", **more})
 
     def start(self) -> subprocess.Popen:
-        return self.wine.start(self.exe)
+        """Starts the strip; the last one started is also `self.strip`."""
+        self.strip = self.wine.start(self.exe)
+        return self.strip
 
     def press(self, window_class: str, control_id: int, caption: str = "*") -> None:
         """Clicks a button of the running program's window, waiting for that window."""
@@ -250,51 +252,6 @@ class HttpServer:
         """The requests so far (of `method` only, when given)."""
         with self.lock:
             return [r for r in self.requests if method is None or r["method"] == method]
-
-
-class SilentServer:
-    """A server on 127.0.0.1 that accepts every connection and never answers; it counts the
-    connections open at once, and the most ever open."""
-
-    def __init__(self):
-        self.listener = socket.create_server(("127.0.0.1", 0))
-        self.port = self.listener.getsockname()[1]
-        self.open = self.most = 0
-        self.lock = threading.Lock()
-        self.stopping = threading.Event()
-
-    def __enter__(self):
-        threading.Thread(target=self._accept, daemon=True).start()
-        return self
-
-    def __exit__(self, *exc):
-        self.stopping.set()
-        self.listener.close()
-
-    def _accept(self):
-        while not self.stopping.is_set():
-            try:
-                conn, _ = self.listener.accept()
-            except OSError:
-                return
-            with self.lock:
-                self.open += 1
-                self.most = max(self.most, self.open)
-            threading.Thread(target=self._hold, args=(conn,), daemon=True).start()
-
-    def _hold(self, conn):
-        conn.settimeout(0.5)
-        with conn:
-            while not self.stopping.is_set():
-                try:
-                    if not conn.recv(1024):
-                        break
-                except socket.timeout:
-                    continue
-                except OSError:
-                    break
-        with self.lock:
-            self.open -= 1
 
 
 def windows_processes(exe_name: str, kill: bool = False) -> int:
