@@ -5,7 +5,7 @@ in the same folder stays quiet; the first instance started again ends at once.""
 import shutil
 import subprocess
 
-from harness import SETTINGS_KEY, MailServer, install_mailer, wait_for
+from harness import SETTINGS_KEY, MailServer, wait_for
 
 
 def section(wine, instance):
@@ -17,25 +17,16 @@ def section(wine, instance):
     return path.read_text(errors="replace")
 
 
-def test_each_change_is_mailed_once_in_order_and_a_neighbour_stays_quiet(wine, instance):
+def test_each_change_is_mailed_once_in_order_and_a_neighbour_stays_quiet(
+        wine, instance, running):
     (one, one_watched), (two, two_watched) = instance("ONE"), instance("TWO")
-    home = one.folder / "mailer home"
-    install_mailer(home)
     down, quiet = MailServer(), MailServer().start()  # the first is not listening yet
     try:
-        for p, watched, server in ((one, one_watched, down), (two, two_watched, quiet)):
-            p.watch(watched, home, server.port, ALERT_RETRY_SECONDS="3")
-        one_process = wine.start_watched(one_watched)
-        wine.start_watched(two_watched)
-        two.start()
-        two.confirm_email_settings()  # the neighbour first, set up through its own windows
-        two.wait_light("RUNNING")
+        running(two, two_watched, quiet.port, ALERT_RETRY_SECONDS="3")  # the neighbour first
         two_files = {p: p.read_bytes() for p in (two.script("RUNNING"), two.script("STOPPED"))}
         two_section = section(wine, two.instance)
-        one.start()
-        one.confirm_email_settings()
+        one_process = running(one, one_watched, down.port, ALERT_RETRY_SECONDS="3")
         assert b"~" in one.script("STOPPED").read_bytes()  # the folder's letter: short names
-        one.wait_light("RUNNING")
         # Started again, from another folder and with its name in other letters: the same
         # instance, so it ends, leaving the running copy alone to mail each change.
         again = one.folder / "again" / f"{one.instance.lower()}.exe"

@@ -32,15 +32,6 @@ TEST(AlertScripts, EachScriptHoldsItsLineInTheCodePageThenCrLf) {
     ASSERT_EQ(three.files.size(), 3u);
     EXPECT_EQ(three.files[2].path, L"C:\\Watch\\BATS\\WATCH1-PROCESS-STUCK-EMAIL.bat");
     EXPECT_NE(three.files[2].bytes.find("-u \"KOV-ALT - wallet.exe - STUCK\""), std::string::npos);
-    // The test e-mail's: the stopped line with TEST in its subject and text, its own script.
-    const OneScript test =
-        prepareScript(kFields, kContext, kovalt::monitor::AlertKind::Test, kHoldsLatin1, kLatin1);
-    std::wstring expected = s.stoppedLine;
-    for (size_t at; (at = expected.find(L"wallet.exe - STOPPED")) != std::wstring::npos;)
-        expected.replace(at, 20, L"wallet.exe - TEST");
-    EXPECT_EQ(test.line, expected);
-    EXPECT_EQ(test.file.path, L"C:\\Watch\\BATS\\WATCH1-TEST-EMAIL.bat");
-    EXPECT_EQ(test.file.bytes, *kLatin1(expected) + "\r\n");
 }
 
 TEST(AlertScripts, NothingIsWrittenForFieldsThatCannotBeCarried) {

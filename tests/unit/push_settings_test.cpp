@@ -21,11 +21,10 @@ TEST(PushSettings, OkIsRefusedWithTheFirstProblemInPlainWords) {
         {{S::Telegram, L"", L"123:abc", L"-100"}, L"", L" 5 ", nullptr},
         {{S::Webhook, longest + L"a"}, L"", L"", L"longer than 2,000"},
         {{S::Discord}, L"", L"", L"Discord needs the URL"},
-        {{S::Slack, L"ftp://x"}, L"", L"", L"The push URL must start with http"},
+        {{S::Telegram, L"api.example", L"123:abc", L"-100"}, L"", L"", L"The push URL must"},
         {{S::Ntfy, L"https://ntfy.example/my topic"}, L"", L"", L"holds a blank"},
         {{S::Ntfy, good, L"tk_x\r\nX-Evil: 1"}, L"", L"", L"The token holds a blank"},
         {{S::Telegram, L"", L"123:abc"}, L"", L"", L"Telegram needs the chat"},
-        {{S::Telegram, L"api.example", L"123:abc", L"-100"}, L"", L"", L"The push URL must"},
         {{S::None}, L"hc.example/ping", L"", L"The heartbeat URL must start"},
         {{S::None}, L"", L"0", L"from 1 to 1440"},
     };
