@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds the program and shows the road of an alert under Wine: an
-# SMTP server on loopback, the watchdog watching a sample process, the process stopped and
-# started, and the two alert e-mails printed as received.
+# SMTP server and two HTTP servers on loopback, the watchdog watching a sample process, the
+# process stopped and started, and each alert printed as received: the e-mail, the push beside
+# it, and the heartbeat's pings with its /fail at the stop.
 #   bash scripts/run.sh           the demonstration above
 #   bash scripts/run.sh --plain   just start the watchdog, as a renamed copy in a scratch
 #                                 program folder (KOVALT_INSTANCE names it; WATCH1 by default)
