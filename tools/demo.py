@@ -42,11 +42,11 @@ def pings(beat: HttpServer, since: float) -> str:
 
 
 def up_line(metrics: Path) -> str:
-    """The kovalt_up line of the instance's metrics file (only that line is read)."""
+    """The kovalt_up line of the instance's metrics file, as Prometheus would read it."""
     for file in metrics.glob("*.prom"):
-        for line in file.read_bytes().splitlines():
-            if line.startswith(b"kovalt_up{"):
-                return line.decode("utf-8")
+        for line in file.read_text(encoding="utf-8").splitlines():
+            if line.startswith("kovalt_up{"):
+                return line
     return ""
 
 
