@@ -246,6 +246,17 @@ TEST(AlertQueue, AfterTenTriesInTenMinutesOnlyTheStateAtTheEndIsMailedOrOneThatL
     }
 }
 
+TEST(AlertQueue, ATestEmailWaitsForTheTryOnItsWayAndIsTriedOnceMarkingNoAlert) {
+    AlertQueue q;
+    q.due(kStopped, 0);
+    EXPECT_FALSE(q.test(1) || q.test(2)) << "behind the try, and one test at a time";
+    const AlertQueue::Next test = end(q, 1, 3, kSent);
+    ASSERT_TRUE(test && test->test);
+    EXPECT_FALSE(end(q, test->id, 5, kRefused) || q.notSent()) << "a failed test marks nothing";
+    EXPECT_FALSE(q.takeTestOutcome().value_or(AlertQueue::TestOutcome{true}).sent);
+    EXPECT_FALSE(q.tick(10000) || q.busy()) << "and is not tried again";
+}
+
 TEST(AlertQueue, WhatIsOwedIsKeptAsTextAndTriedFirstAtTheNextStart) {
     constexpr auto kNone = AlertKind::None;
     for (const Owed& owed : {Owed{kNone, 0, kRunning},

@@ -21,6 +21,7 @@ TEST(PushSettings, OkIsRefusedWithTheFirstProblemInPlainWords) {
         {{S::Telegram, L"", L"123:abc", L"-100"}, L"", L" 5 ", nullptr},
         {{S::Webhook, longest + L"a"}, L"", L"", L"longer than 2,000"},
         {{S::Discord}, L"", L"", L"Discord needs the URL"},
+        {{S::Slack, L"https:///hook"}, L"", L"", L"The push URL must start with http"},
         {{S::Telegram, L"api.example", L"123:abc", L"-100"}, L"", L"", L"The push URL must"},
         {{S::Ntfy, L"https://ntfy.example/my topic"}, L"", L"", L"holds a blank"},
         {{S::Ntfy, good, L"tk_x\r\nX-Evil: 1"}, L"", L"", L"The token holds a blank"},
