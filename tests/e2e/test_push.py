@@ -1,6 +1,6 @@
 """Push and heartbeat: a stop and a start reach a loopback server as the chosen service's
 requests, in order and once each, beside the e-mails; a server that refuses gets the alert late,
-once; the heartbeat pings on time while the program runs, tells a stop within a second, is quiet
+once, and one the strip closes on, at its next start; the heartbeat pings on time while the program runs, tells a stop within a second, is quiet
 while it stays stopped and once the strip is killed, and resumes after a start."""
 import json
 import time
@@ -26,11 +26,19 @@ def test_a_stop_and_a_start_go_as_pushes_once_each_in_order_and_late_when_refuse
         hook.status = 200  # ... and back
         p.wait_light("STOPPED")
         time.sleep(5)
+        hook.delay, tries = 60, len(hook.seen())  # a push on its way when the strip closes ...
+        wine.start_watched(watched)
+        wait_for(lambda: len(hook.seen()) == tries + 1, 30, "the RUNNING push on its way")
+        p.close()
+        hook.delay = 0
+        p.start()  # ... goes again at the next start
+        wait_for(lambda: len(hook.seen()) == tries + 2, 30, "the RUNNING push owed at the close")
+        wait_for(lambda: len(mail.subjects()) == 4, 30, "the e-mails beside the pushes")
         delivered = [json.loads(r["body"]) for r in hook.seen() if r["status"] == 200]
-        assert [d["state"] for d in delivered] == ["STOPPED", "RUNNING", "STOPPED"], delivered
+        assert [d["state"] for d in delivered] == ["STOPPED", "RUNNING", "STOPPED", "RUNNING"], \
+            delivered
         assert delivered[0]["process"] == watched.name and delivered[0]["instance"] == p.instance
         assert delivered[0]["text"].startswith(f"KOV-ALT - {watched.name} - STOPPED")
-        assert len(mail.subjects()) == 3, "the e-mails go beside the pushes"
 
 
 def test_the_heartbeat_pings_while_running_fails_at_once_and_stops_with_the_strip(

@@ -10,7 +10,6 @@ TEST(Address, HostAndPortOrAWebAddressAreReadAndAnythingElseIsToldApart) {
         {L"node.local:08332", false, L"node.local", 8332},
         {L"[::1]:80", false, L"::1", 80},
         {L"HTTP://user:pw@host/a:b?c", true, L"host", 80},
-        {L"https://host:8443", true, L"host", 8443},
         {L"https://[fe80::1]/x", true, L"fe80::1", 443}};
     for (const auto& [text, web, host, port] : read) {
         const std::optional<Address> a = parseAddress(text);

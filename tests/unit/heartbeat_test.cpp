@@ -46,7 +46,6 @@ TEST(Heartbeat, PingsWhatTheLightCallsForOneAtATimeAndRetriesQuickly) {
         {"0R 20K 40S", 200, "0S 20F 40F"},        // stuck, then stopped
         {"0R 10S", 100, "0S 10F 40F", 40},        // restarts given up
         {"0R 10N", 200, "0S 70F"},                // no check, once it lasted a period
-        {"0R 10N 40R", 100, "0S 40S"},
         {"0R 2S", 20, "0S 5F", -1, 5},  // one at a time: the stop waits for the ping on its way
         {"0R", 71, "0S 2S 5S 10S 70S", -1, 1, 69},  // again after 1, 2, 4 s; then when due
         {"0S", 60, "0F 2F 5F 10F", -1, 1, 99},

@@ -13,7 +13,6 @@ TEST(StuckEntries, TheFirstProblemOfACheckThatIsOnIsTold) {
         EXPECT_EQ(stuckProblem(typed, isFolder), std::nullopt) << typed.file << typed.address;
     const std::pair<StuckEntries, const wchar_t*> problems[] = {
         {{L"node.log", L"10"}, L"not a full path"},
-        {{L"C:node.log", L"10"}, L"not a full path"},
         {{L"\\\\srv\\\\n.log", L"10"}, L"not a full path"},
         {{L"C:\\logs", L"10"}, L"C:\\logs is a folder"},
         {{L"C:\\n.log", L"0"}, L"log may stay unchanged as a whole number from 1 to 1440"},

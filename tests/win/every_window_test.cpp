@@ -73,8 +73,6 @@ INSTANTIATE_TEST_SUITE_P(
                         L"KOVALT_SETTINGS", L"MAIN_SETTINGS_"},
                     Row{"email", &Openers::settingsWindow, SettingsWindow::EMAIL_SETTINGS_BUTTON,
                         L"KOVALT_EMAIL_MAIN_SETTINGS", L"EMAIL-MAIN-SETTINGS-"},
-                    Row{"about", &Openers::settingsWindow, SettingsWindow::ABOUT_BUTTON,
-                        L"KOVALT_ABOUT", L"ABOUT_"},
                     Row{"push", &Openers::settingsWindow, SettingsWindow::PUSH_SETTINGS_BUTTON,
                         L"KOVALT_PUSH_SETTINGS", L"PUSH_SETTINGS_"},
                     Row{"shared", &Openers::email, EmailMainWindow::SHARED_SETTINGS_BUTTON,

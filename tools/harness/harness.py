@@ -209,27 +209,33 @@ class MailServer:
 
 class HttpServer:
     """An HTTP server on 127.0.0.1 that keeps every request it receives (method, path, headers,
-    body, and when it came, time.monotonic()) and answers each with `status` (200 unless set)."""
+    body, and when it came, time.monotonic()) and answers each with `status` (200 unless set)
+    after `delay` seconds (0 unless set); a request whose client left first keeps status None."""
 
     def __init__(self):
         from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
         server = self
-        self.requests, self.status = [], 200
+        self.requests, self.status, self.delay = [], 200, 0
         self.lock = threading.Lock()
 
         class Handler(BaseHTTPRequestHandler):
             def answer(self):
                 length = int(self.headers.get("Content-Length") or 0)
                 body = self.rfile.read(length) if length else b""
+                seen = {"method": self.command, "path": self.path, "headers": dict(self.headers),
+                        "body": body, "at": time.monotonic(), "status": None}
                 with server.lock:
-                    status = server.status
-                    server.requests.append({"method": self.command, "path": self.path,
-                                            "headers": dict(self.headers), "body": body,
-                                            "at": time.monotonic(), "status": status})
-                self.send_response(status)
-                self.send_header("Content-Length", "0")
-                self.end_headers()
+                    server.requests.append(seen)
+                time.sleep(server.delay)
+                try:
+                    seen["status"] = server.status
+                    self.send_response(seen["status"])
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
+                    self.wfile.flush()
+                except OSError:
+                    seen["status"] = None
 
             do_GET = do_POST = answer
 
