@@ -153,7 +153,8 @@ void Watchdog::stopLookingForStuck() {
 
 std::wstring Watchdog::lookForStuck(const std::optional<std::vector<unsigned long>>& ids) {
     const Seconds now = services_.now();
-    // The looks that may hang answer later; their answers count at the next tick.
+    // A look that may hang answers later, and counts at the next tick; a file on a local disk is
+    // looked at at once (its answer comes before the call returns).
     if (stuck_.file && !fileLook_)
         fileLook_ = services_.lookAtFile(stuck_.file->path(), [this](const platform::FileSeen& f) {
             if (stuck_.file) stuck_.file->seen(f, services_.now());

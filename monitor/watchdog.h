@@ -74,7 +74,7 @@ struct WatchdogServices {
     // loops, and go on until what they return is let go of; the others answer at once.
     std::function<std::shared_ptr<void>(const std::wstring& path,
                                         std::function<void(const platform::FileSeen&)>)>
-        lookAtFile;
+        lookAtFile;  // may answer before it returns
     std::function<std::shared_ptr<void>(const platform::Address&,
                                         std::function<void(const platform::AddressAnswer&)>)>
         askAddress;

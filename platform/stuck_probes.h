@@ -78,7 +78,10 @@ std::unique_ptr<Errand> runErrand(std::function<T()> work, std::chrono::millisec
 std::wstring limitText(std::chrono::milliseconds limit);
 
 // The file's last write time and size, or that it does not exist. On this thread: for a path
-// the user gave, which may be on another machine, use startFileLook.
+// the user gave, which may be on another machine, use startFileLook. That one looks at once,
+// calling `done` before it returns (and returning no errand), when the file is on a local fixed
+// disk, where the look takes microseconds and a thread started for it would cost more; else
+// (a share, a mapped or removable drive) off this thread within `limit`.
 FileSeen lookAtFile(const std::wstring& path);
 std::unique_ptr<Errand> startFileLook(const std::wstring& path,
                                       std::function<void(const FileSeen&)> done,
