@@ -51,9 +51,9 @@ class Wine:
         if self.run(str(self.driver), *args) != 0:
             raise TimeoutError(f"the driver gave up: {' '.join(args)}")
 
-    def start_watched(self, exe: Path) -> subprocess.Popen:
-        """Starts a program to watch and returns once Windows lists its process."""
-        proc = self.start(exe)
+    def start_watched(self, exe: Path, *args: str) -> subprocess.Popen:
+        """Starts a program to watch (with `args`) and returns once Windows lists its process."""
+        proc = self.start(exe, *args)
         self.drive("process", exe.name)
         return proc
 
