@@ -42,9 +42,10 @@ class Road:
         if started:
             self.begin()
 
-    def begin(self) -> None:
-        """Starts the sleeper and the program, and sets the program up in its windows."""
-        self.process = self.wine.start_watched(self.watched)
+    def begin(self, *args: str) -> None:
+        """Starts the watched program (with `args`) and the program, and sets the program up in
+        its windows."""
+        self.process = self.wine.start_watched(self.watched, *args)
         self.program.start()
         self.program.confirm_email_settings()
         self.program.wait_light("RUNNING")

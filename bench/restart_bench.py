@@ -58,12 +58,13 @@ def cpu_seconds(pid: int) -> float:
     return (int(fields[11]) + int(fields[12])) / TICKS_PER_SECOND
 
 
-def road(label: str, restart: bool, seconds: str = "", window: str = "2") -> Road:
+def road(label: str, restart: bool, seconds: str = "", window: str = "2",
+         extra: dict = None) -> Road:
     """A road; with `restart`, its program restarts the sleeper (ending after `seconds` when
-    given), restarts counting against the limit for `window` seconds."""
+    given), restarts counting against the limit for `window` seconds; `extra` adds settings."""
     # Many alerts in a few minutes: the cap on alerts at once would hold most of them.
     r = Road(label, {"RESTART_TICKBOX": "1" if restart else "0",
-                     "ALERT_LIMIT_WINDOW_SECONDS": "1"}, started=False)
+                     "ALERT_LIMIT_WINDOW_SECONDS": "1", **(extra or {})}, started=False)
     if restart:
         folder = r.wine.windows_path(r.folder)
         r.program.settings({
@@ -125,29 +126,41 @@ def crash_loop(duration: float) -> dict:
         r.close()
 
 
+def at_rest(roads: dict, duration: float, count=None) -> dict:
+    """The strips of `roads` (by label) left as they are for `duration` s, after 5 s to settle:
+    for each, the growth of `count(label)` (a running total, when given) scaled to a minute and
+    its CPU time (user plus system time in /proc) scaled to an hour."""
+    time.sleep(5)
+    strip = {k: min(pids(r.program.exe.name)) for k, r in roads.items()}
+
+    def read() -> dict:
+        return {k: (count(k) if count else 0, cpu_seconds(p)) for k, p in strip.items()}
+
+    before = read()
+    time.sleep(duration)
+    after = read()
+    return {k: ((after[k][0] - before[k][0]) * 60 / duration,
+                (after[k][1] - before[k][1]) * 3600 / duration) for k in strip}
+
+
 def idle(duration: float) -> dict:
     """Both strips watch a running sleeper side by side; queries counted from Wine's trace."""
     os.environ["WINEDEBUG"] = "-all,trace+wbemprox"
     try:
-        on, off = road("idleon", True), road("idleoff", False)
+        roads = {"on": road("idleon", True), "off": road("idleoff", False)}
     finally:
         os.environ["WINEDEBUG"] = "-all"
+
+    def queries(k: str) -> int:
+        r = roads[k]
+        log = max(r.wine.log_dir.glob(f"{r.program.exe.name}.*.log"))
+        return log.read_text(errors="replace").count("wbem_services_ExecQuery")
+
     try:
-        time.sleep(5)
-        logs = {k: max(r.wine.log_dir.glob(f"{r.program.exe.name}.*.log")) for k, r in
-                (("on", on), ("off", off))}
-        strip = {k: min(pids(r.program.exe.name)) for k, r in (("on", on), ("off", off))}
-        queries0 = {k: logs[k].read_text(errors="replace").count("wbem_services_ExecQuery")
-                    for k in logs}
-        cpu0 = {k: cpu_seconds(p) for k, p in strip.items()}
-        time.sleep(duration)
-        queries = {k: logs[k].read_text(errors="replace").count("wbem_services_ExecQuery") -
-                   queries0[k] for k in logs}
-        cpu = {k: cpu_seconds(p) - cpu0[k] for k, p in strip.items()}
+        return at_rest(roads, duration, queries)
     finally:
-        on.close()
-        off.close()
-    return {k: (queries[k] * 60 / duration, cpu[k] * 3600 / duration) for k in queries}
+        for r in roads.values():
+            r.close()
 
 
 def main(kills: int, crash: float, quiet: float) -> int:

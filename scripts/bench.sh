@@ -2,9 +2,9 @@
 # Sets up what is missing, builds the Windows tree and runs every benchmark in bench/ under Wine
 # (a prefix of their own, build/bench/wineprefix; a virtual display when there is none), then
 # writes BENCHMARKS.md in the repository root with the results and the machine they came from.
-# About forty minutes on the machine BENCHMARKS.md names, most of it the chaos run, the soak, the
-# three footprint runs of a minute each and the SMTP server's outage with the tries again it
-# waits for.
+# About fifty minutes on the machine BENCHMARKS.md names, most of it the chaos run, the soak, the
+# three footprint runs of a minute each, the SMTP server's outage with the tries again it waits
+# for, and the push and stuck checks' runs of about five minutes each.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -38,10 +38,13 @@ benchmarks=(
   "restart 20 600 120"    # kills, seconds of a crash loop, seconds of the strips at rest
   "chaos 1200 28"         # seconds of a random schedule, its seed
   "metrics 10000"         # reads of the metrics file while the watched program flips
+  "push 20 120"           # kills, seconds of the strips at rest with and without a heartbeat
+  "stuck 5 120"           # runs of each check, seconds of the strips at rest with and without them
 )
 # For the Python ones: the harness, the built programs they drive, and their scratch folder.
 export PYTHONPATH="$root/tools/harness${PYTHONPATH:+:$PYTHONPATH}" KOVALT_EXE="$root/build/windows/kovalt.exe" \
   KOVALT_SLEEPER="$root/build/windows/tests/win/kovalt_test_sleeper.exe" \
+  KOVALT_STUCK="$root/build/windows/tests/win/kovalt_test_stuck.exe" \
   KOVALT_DRIVER="$root/build/windows/tools/harness/kovalt_driver.exe" \
   KOVALT_MAILER="$root/build/windows/tools/harness/kovalt_mailer.exe" KOVALT_SCRATCH="$root/build/bench/scratch"
 rm -rf "$KOVALT_SCRATCH"

@@ -51,9 +51,9 @@ class Wine:
         if self.run(str(self.driver), *args) != 0:
             raise TimeoutError(f"the driver gave up: {' '.join(args)}")
 
-    def start_watched(self, exe: Path) -> subprocess.Popen:
-        """Starts a program to watch and returns once Windows lists its process."""
-        proc = self.start(exe)
+    def start_watched(self, exe: Path, *args: str) -> subprocess.Popen:
+        """Starts a program to watch (with `args`) and returns once Windows lists its process."""
+        proc = self.start(exe, *args)
         self.drive("process", exe.name)
         return proc
 
@@ -295,14 +295,14 @@ def mailers_running() -> int:
     return count
 
 
-class MailerCount:
-    """Counts Debian's sendemail running, every 0.1 s in the background while in use; `most`
-    is the highest count seen."""
+class Sampler:
+    """Calls `sample()` every `every` seconds in the background while in use."""
+
+    every = 0.1
 
     def __init__(self):
-        self.most = 0
         self.stopping = threading.Event()
-        self.thread = threading.Thread(target=self._sample, daemon=True)
+        self.thread = threading.Thread(target=self._run, daemon=True)
 
     def __enter__(self):
         self.thread.start()
@@ -312,9 +312,24 @@ class MailerCount:
         self.stopping.set()
         self.thread.join(timeout=30)
 
-    def _sample(self):
-        while not self.stopping.wait(0.1):
-            self.most = max(self.most, mailers_running())
+    def _run(self):
+        while not self.stopping.wait(self.every):
+            self.sample()
+
+    def sample(self):
+        raise NotImplementedError
+
+
+class MailerCount(Sampler):
+    """Counts Debian's sendemail running, every 0.1 s in the background while in use; `most`
+    is the highest count seen."""
+
+    def __init__(self):
+        super().__init__()
+        self.most = 0
+
+    def sample(self):
+        self.most = max(self.most, mailers_running())
 
 
 def free_port() -> int:
