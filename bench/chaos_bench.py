@@ -25,7 +25,7 @@ import threading
 import time
 
 from harness import (MAIN, SETTINGS, SETTINGS_OK, TLV_BUTTON, MailerCount, mailers_running,
-                     wait_for, windows_processes)
+                     windows_processes)
 from mail_bench import Road
 
 RETRY, LIMIT, STABLE = 5, 20, 30  # s: the hidden keys this run sets
