@@ -6,7 +6,7 @@ appearing in /proc, against the check's span plus one check interval. Then six s
 each watching a program that writes its log, with no check, each check alone and all four (the
 window's spans): their CPU time.
 
-    stuck_bench.py [runs = 5] [seconds at rest = 120]
+    stuck_bench.py [runs = 5] [seconds at rest = 300]
 
 Run as mail_bench.py is, with the stuck helper (tests/win/stuck_helper.cpp) in KOVALT_STUCK."""
 import os
@@ -317,4 +317,4 @@ def main(runs: int, quiet: float) -> int:
 
 if __name__ == "__main__":
     a = [float(x) for x in sys.argv[1:]]
-    sys.exit(main(int(a[0]) if a else 5, a[1] if len(a) > 1 else 120))
+    sys.exit(main(int(a[0]) if a else 5, a[1] if len(a) > 1 else 300))

@@ -39,7 +39,7 @@ benchmarks=(
   "chaos 1200 28"         # seconds of a random schedule, its seed
   "metrics 10000"         # reads of the metrics file while the watched program flips
   "push 20 120"           # kills, seconds of the strips at rest with and without a heartbeat
-  "stuck 5 120"           # runs of each check, seconds of the strips at rest with and without them
+  "stuck 5 300"           # runs of each check, seconds of the strips at rest with and without them
 )
 # For the Python ones: the harness, the built programs they drive, and their scratch folder.
 export PYTHONPATH="$root/tools/harness${PYTHONPATH:+:$PYTHONPATH}" KOVALT_EXE="$root/build/windows/kovalt.exe" \
