@@ -176,11 +176,28 @@ FileSeen lookAtFile(const std::wstring& path) {
             joined(data.nFileSizeHigh, data.nFileSizeLow)};
 }
 
+namespace {
+// Whether the path lies on a local fixed disk. Asking is dearer than the look itself, so the
+// answer for a drive is kept for a minute (a letter may be mapped to a share meanwhile).
+bool onFixedDisk(const std::wstring& path) {
+    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return false;
+    static std::wstring root;
+    static bool fixed = false;
+    static ULONGLONG askedAt = 0;
+    const ULONGLONG now = ::GetTickCount64();
+    if (::_wcsnicmp(root.c_str(), path.c_str(), 3) != 0 || now - askedAt >= 60000) {
+        root = path.substr(0, 3);
+        fixed = ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
+        askedAt = now;
+    }
+    return fixed;
+}
+}  // namespace
+
 std::unique_ptr<Errand> startFileLook(const std::wstring& path,
                                       std::function<void(const FileSeen&)> done,
                                       std::chrono::milliseconds limit) {
-    const bool driveLetter = path.size() > 2 && path[1] == L':' && path[2] == L'\\';
-    if (driveLetter && ::GetDriveTypeW(path.substr(0, 3).c_str()) == DRIVE_FIXED) {
+    if (onFixedDisk(path)) {
         done(lookAtFile(path));
         return nullptr;
     }
@@ -226,24 +243,44 @@ CpuSeen cpuTimesOf(const std::vector<unsigned long>& ids) {
 }
 
 WindowsSeen windowsOf(const std::vector<unsigned long>& ids) {
-    struct Search {
-        const std::vector<unsigned long>& ids;
-        WindowsSeen seen;
-    } search{ids, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            Search& s = *reinterpret_cast<Search*>(param);
-            DWORD id = 0;
-            ::GetWindowThreadProcessId(window, &id);
-            if (::IsWindowVisible(window) && std::ranges::find(s.ids, id) != s.ids.end()) {
-                ++s.seen.visible;
-                // Asks what Windows knows already; unlike a message, it cannot wait on the window.
-                if (::IsHungAppWindow(window)) ++s.seen.hung;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.seen;
+    // Going through every top-level window of the desktop costs more than the rest of a check;
+    // the windows found are kept and asked again, and the search is made afresh when the
+    // processes differ, one of those windows is gone or hidden, none was found, or every tenth
+    // time (a window opened since).
+    static std::vector<unsigned long> lastIds;
+    static std::vector<HWND> found;
+    static int sinceSearch = 0;
+    const bool kept = ids == lastIds && !found.empty() && ++sinceSearch < 10 &&
+                      std::ranges::all_of(found, [&](HWND w) {
+                          DWORD id = 0;
+                          ::GetWindowThreadProcessId(w, &id);
+                          return ::IsWindowVisible(w) && std::ranges::find(ids, id) != ids.end();
+                      });
+    if (!kept) {
+        struct Search {
+            const std::vector<unsigned long>& ids;
+            std::vector<HWND> windows;
+        } search{ids, {}};
+        ::EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                Search& s = *reinterpret_cast<Search*>(param);
+                DWORD id = 0;
+                ::GetWindowThreadProcessId(window, &id);
+                if (::IsWindowVisible(window) && std::ranges::find(s.ids, id) != s.ids.end())
+                    s.windows.push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        lastIds = ids;
+        found = std::move(search.windows);
+        sinceSearch = 0;
+    }
+    WindowsSeen seen;
+    seen.visible = static_cast<unsigned>(found.size());
+    // Asks what Windows knows already; unlike a message, it cannot wait on the window.
+    for (HWND window : found)
+        if (::IsHungAppWindow(window)) ++seen.hung;
+    return seen;
 }
 
 }  // namespace kovalt::platform
