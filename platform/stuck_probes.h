@@ -111,10 +111,7 @@ std::unique_ptr<Errand> startAddressProbe(const Address& address,
 CpuSeen cpuTimesOf(const std::vector<unsigned long>& ids);
 
 // The visible top-level windows of these processes, and those Windows finds not responding
-// (their thread has not asked for messages for about 5 s). A console program has none. The
-// windows found are kept between calls (on one thread only), and searched for again every tenth
-// call or when they no longer match; a window opened meanwhile may be counted up to ten calls
-// late.
+// (their thread has not asked for messages for about 5 s). A console program has none.
 WindowsSeen windowsOf(const std::vector<unsigned long>& ids);
 #endif
 
