@@ -243,24 +243,43 @@ CpuSeen cpuTimesOf(const std::vector<unsigned long>& ids) {
 }
 
 WindowsSeen windowsOf(const std::vector<unsigned long>& ids) {
-    struct Search {
-        const std::vector<unsigned long>& ids;
-        WindowsSeen seen;
-    } search{ids, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            Search& s = *reinterpret_cast<Search*>(param);
-            DWORD id = 0;
-            ::GetWindowThreadProcessId(window, &id);
-            if (::IsWindowVisible(window) && std::ranges::find(s.ids, id) != s.ids.end()) {
-                ++s.seen.visible;
-                // Asks what Windows knows already; unlike a message, it cannot wait on the window.
-                if (::IsHungAppWindow(window)) ++s.seen.hung;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.seen;
+    // Going through every top-level window of the desktop costs more than the rest of the
+    // checks together; the windows found are kept and asked again. The search is made afresh
+    // when the processes differ, a kept window is gone or hidden, and every tenth look (a window
+    // opened since, or the first one of a program that had none).
+    static std::vector<unsigned long> lastIds;
+    static std::vector<HWND> found;
+    static int looks = 0;
+    const bool kept = ids == lastIds && ++looks < 10 && std::ranges::all_of(found, [&](HWND w) {
+                          DWORD id = 0;
+                          ::GetWindowThreadProcessId(w, &id);
+                          return ::IsWindowVisible(w) && std::ranges::find(ids, id) != ids.end();
+                      });
+    if (!kept) {
+        struct Search {
+            const std::vector<unsigned long>& ids;
+            std::vector<HWND> windows;
+        } search{ids, {}};
+        ::EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                Search& s = *reinterpret_cast<Search*>(param);
+                DWORD id = 0;
+                ::GetWindowThreadProcessId(window, &id);
+                if (::IsWindowVisible(window) && std::ranges::find(s.ids, id) != s.ids.end())
+                    s.windows.push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        lastIds = ids;
+        found = std::move(search.windows);
+        looks = 0;
+    }
+    WindowsSeen seen;
+    seen.visible = static_cast<unsigned>(found.size());
+    // Asks what Windows knows already; unlike a message, it cannot wait on the window.
+    for (HWND window : found)
+        if (::IsHungAppWindow(window)) ++seen.hung;
+    return seen;
 }
 
 }  // namespace kovalt::platform

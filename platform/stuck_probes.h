@@ -111,7 +111,10 @@ std::unique_ptr<Errand> startAddressProbe(const Address& address,
 CpuSeen cpuTimesOf(const std::vector<unsigned long>& ids);
 
 // The visible top-level windows of these processes, and those Windows finds not responding
-// (their thread has not asked for messages for about 5 s). A console program has none.
+// (their thread has not asked for messages for about 5 s). A console program has none. Called
+// on one thread only: the windows found are kept between calls and searched for again every
+// tenth call, or sooner when they no longer match, so a window opened meanwhile may be counted
+// up to ten calls late.
 WindowsSeen windowsOf(const std::vector<unsigned long>& ids);
 #endif
 
