@@ -185,7 +185,7 @@ bool onFixedDisk(const std::wstring& path) {
     static bool fixed = false;
     static ULONGLONG askedAt = 0;
     const ULONGLONG now = ::GetTickCount64();
-    if (::_wcsnicmp(root.c_str(), path.c_str(), 3) != 0 || now - askedAt >= 60000) {
+    if (path.compare(0, 3, root) != 0 || now - askedAt >= 60000) {
         root = path.substr(0, 3);
         fixed = ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
         askedAt = now;
